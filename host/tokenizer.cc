@@ -71,13 +71,3 @@ ShortText ArgumentIn(const char* raw, int n, unsigned* fullLength) {
   if (fullLength != nullptr) *fullLength = full;
   return token;
 }
-
-int ArgumentCount() { return CountArgumentsIn(RawCommandLine()); }
-
-ShortText ArgumentAt(int n) { return ArgumentIn(RawCommandLine(), n, nullptr); }
-
-unsigned ArgumentLength(int n) {
-  unsigned full = 0;
-  ArgumentIn(RawCommandLine(), n, &full);
-  return full;
-}
