@@ -47,3 +47,6 @@ void EndProgram(int status) {
   if (gStdin != nullptr && gStdin != INVALID_HANDLE_VALUE) CloseHandle(gStdin);
   ExitProcess(static_cast<UINT>(status));
 }
+
+void* HostAllocate(unsigned long size) { return HeapAlloc(GetProcessHeap(), 0, size); }
+void HostFree(void* block) { HeapFree(GetProcessHeap(), 0, block); }
