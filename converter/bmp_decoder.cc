@@ -205,8 +205,7 @@ bool DecodeRleRow(BmpDecoder* decoder, int target, unsigned char* row, std::stri
     int x = decoder->rleX;
     if (first > 0) {  // a run of `first` pixels of one index (or two alternating ones)
       if (x + first > width) {
-        return Fail(error, "RLE run beyond the end of row " + Number(info.height - 1 - target) +
-                               " (from the top)");
+        return Fail(error, "RLE run beyond the end of a row");
       }
       if (four) {
         unsigned char pair[2] = {static_cast<unsigned char>(second >> 4),
@@ -242,8 +241,7 @@ bool DecodeRleRow(BmpDecoder* decoder, int target, unsigned char* row, std::stri
       default: {  // an absolute run of `second` pixels, padded to a 16-bit boundary
         int count = second;
         if (x + count > width) {
-          return Fail(error, "RLE run beyond the end of row " + Number(info.height - 1 - target) +
-                                 " (from the top)");
+          return Fail(error, "RLE run beyond the end of a row");
         }
         int bytes = four ? (count + 1) / 2 : count;
         bytes += bytes & 1;

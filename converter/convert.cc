@@ -26,6 +26,22 @@ constexpr long long kMaxPaletteFileSize = 64LL * 1024 * 1024;
 
 std::string SystemReason(int code) { return std::strerror(code); }
 
+#ifdef _WIN32
+// The system's text for a Windows error code, on one line.
+std::string WindowsReason(DWORD code) {
+  char text[512];
+  DWORD length = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
+                                code, 0, text, sizeof text, nullptr);
+  std::string reason(text, length);
+  while (!reason.empty() && (reason.back() == '\r' || reason.back() == '\n' ||
+                             reason.back() == ' ' || reason.back() == '.')) {
+    reason.pop_back();
+  }
+  if (reason.empty()) reason = "Windows error " + std::to_string(code);
+  return reason;
+}
+#endif
+
 unsigned long ProcessId() {
 #ifdef _WIN32
   return static_cast<unsigned long>(GetCurrentProcessId());
@@ -57,6 +73,8 @@ void InstallInterruptHandlers() {
   SetConsoleCtrlHandler(RemoveTemporaryOnControl, TRUE);
 }
 #else
+const int kInterrupts[] = {SIGINT, SIGTERM, SIGHUP, SIGQUIT};
+
 extern "C" void RemoveTemporaryOnSignal(int signal) {
   if (g_temporaryActive) unlink(g_temporaryPath);
   // SA_RESETHAND has put the default action back: end the process as the signal would.
@@ -67,8 +85,7 @@ void InstallInterruptHandlers() {
   static bool installed = false;
   if (installed) return;
   installed = true;
-  const int signals[] = {SIGINT, SIGTERM, SIGHUP, SIGQUIT};
-  for (int s : signals) {
+  for (int s : kInterrupts) {
     struct sigaction action;
     std::memset(&action, 0, sizeof action);
     action.sa_handler = RemoveTemporaryOnSignal;
@@ -79,9 +96,15 @@ void InstallInterruptHandlers() {
 }
 #endif
 
+// The temporary output file; removed when it goes out of scope unless it was renamed
+// into place (so also when an exception leaves the conversion).
 struct TemporaryFile {
   std::string path;
   std::FILE* file = nullptr;
+  TemporaryFile() = default;
+  TemporaryFile(const TemporaryFile&) = delete;
+  TemporaryFile& operator=(const TemporaryFile&) = delete;
+  ~TemporaryFile();
 };
 
 std::string FolderOf(const std::string& path) {
@@ -162,11 +185,31 @@ bool CreateTemporary(const std::string& output, TemporaryFile* temporary, std::s
       shortNames = true;
       continue;
     }
+    // The file and the handlers' note of it come into being together: no interruption
+    // can fall between them.
+#ifdef _WIN32
+    // The console control handler runs in a thread of its own: note the name first.
+    std::memcpy(g_temporaryPath, path.c_str(), path.size() + 1);
+    g_temporaryActive = 1;
     errno = 0;
     std::FILE* file = CreateExclusive(path, output);
+    if (file == nullptr) g_temporaryActive = 0;
+#else
+    sigset_t interrupts, previous;
+    sigemptyset(&interrupts);
+    for (int s : kInterrupts) sigaddset(&interrupts, s);
+    sigprocmask(SIG_BLOCK, &interrupts, &previous);
+    errno = 0;
+    std::FILE* file = CreateExclusive(path, output);
+    int code = errno;
     if (file != nullptr) {
       std::memcpy(g_temporaryPath, path.c_str(), path.size() + 1);
       g_temporaryActive = 1;
+    }
+    sigprocmask(SIG_SETMASK, &previous, nullptr);
+    errno = code;
+#endif
+    if (file != nullptr) {
       temporary->path = path;
       temporary->file = file;
       return true;
@@ -196,6 +239,8 @@ void DiscardTemporary(TemporaryFile* temporary) {
   }
 }
 
+TemporaryFile::~TemporaryFile() { DiscardTemporary(this); }
+
 // Flushes, syncs and closes the temporary file and renames it over output.
 bool FinishTemporary(TemporaryFile* temporary, const std::string& output, std::string* error) {
   std::FILE* file = temporary->file;
@@ -221,8 +266,7 @@ bool FinishTemporary(TemporaryFile* temporary, const std::string& output, std::s
   // rename does not replace an existing file on Windows.
   if (!MoveFileExA(temporary->path.c_str(), output.c_str(),
                    MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-    DWORD code = GetLastError();
-    *error = "cannot replace it (Windows error " + std::to_string(code) + ")";
+    *error = "cannot replace it: " + WindowsReason(GetLastError());
     return false;
   }
 #else
@@ -324,12 +368,15 @@ bool ReadPaletteFile(const std::string& path, Palette* palette, HueswapError* er
 bool ConvertBmpFile(const std::string& input, const std::string& output, const Palette& palette,
                     HueswapError* error) {
   error->file = input;
+  std::vector<char> inBuffer(kStreamBuffer), outBuffer(kStreamBuffer);
   FilePointer in(std::fopen(input.c_str(), "rb"));
   if (!in) {
     error->reason = "cannot open: " + SystemReason(errno);
     return false;
   }
-  std::setvbuf(in.get(), nullptr, _IOFBF, kStreamBuffer);
+  // Own buffers: some C libraries ignore the size asked for without one. Declared
+  // before the files that use them, so they outlive those files.
+  std::setvbuf(in.get(), inBuffer.data(), _IOFBF, inBuffer.size());
   ByteSource source;
   if (!InitFileSource(&source, in.get(), &error->reason)) return false;
 
@@ -347,7 +394,7 @@ bool ConvertBmpFile(const std::string& input, const std::string& output, const P
     error->file = output;
     return false;
   }
-  std::setvbuf(temporary.file, nullptr, _IOFBF, kStreamBuffer);
+  std::setvbuf(temporary.file, outBuffer.data(), _IOFBF, outBuffer.size());
   bool outputFault = false;
   if (!ConvertBmp(&source, search.get(), temporary.file, &error->reason, &outputFault)) {
     if (outputFault) error->file = output;

@@ -1,6 +1,7 @@
 #include "converter/hueswap_cli.h"
 
 #include <cstring>
+#include <new>
 
 #include "converter/convert.h"
 #include "converter/palette.h"
@@ -64,15 +65,22 @@ int RunHueswap(int argc, const char* const* argv, std::FILE* err) {
     return 2;
   }
   HueswapError error;
-  Palette palette;
-  if (!ReadPaletteFile(arguments.palette, &palette, &error) ||
-      !ConvertBmpFile(arguments.input, arguments.output, palette, &error)) {
-    // One line, whatever the reason holds.
-    for (char& c : error.reason) {
-      if (c == '\n' || c == '\r') c = ' ';
-    }
-    std::fprintf(err, "hueswap: %s: %s\n", error.file.c_str(), error.reason.c_str());
-    return 1;
+  bool converted = false;
+  try {
+    Palette palette;
+    converted = ReadPaletteFile(arguments.palette, &palette, &error) &&
+                ConvertBmpFile(arguments.input, arguments.output, palette, &error);
+  } catch (const std::bad_alloc&) {
+    error.file = arguments.input;
+    error.reason = "out of memory";
   }
-  return 0;
+  if (converted) return 0;
+  // One line, whatever the name and the reason hold.
+  for (std::string* text : {&error.file, &error.reason}) {
+    for (char& c : *text) {
+      if (c == '\n' || c == '\r') c = '?';
+    }
+  }
+  std::fprintf(err, "hueswap: %s: %s\n", error.file.c_str(), error.reason.c_str());
+  return 1;
 }
