@@ -25,44 +25,54 @@ void AxisRange(int v, int lo, int hi, int* nearest, int* farthest) {
   *farthest = df * df;
 }
 
-int CellBits(const NearestColourSearch* s) { return 8 - s->cellShift; }
-
-int CellOf(const NearestColourSearch* s, int r, int g, int b) {
-  int shift = s->cellShift, bits = CellBits(s);
+int CellIndex(int shift, int r, int g, int b) {
+  int bits = 8 - shift;
   return ((r >> shift) << (2 * bits)) | ((g >> shift) << bits) | (b >> shift);
 }
 
-// Builds the candidate list of one cell. Let M be the smallest, over the palette,
-// of the largest distance from an entry to any point of the cell: every colour in
-// the cell has an entry within M, so its nearest entry (and every entry tied with
-// it) lies at most M from the cell. Entries farther than M from the whole cell can
-// never win there and are left out.
-void BuildCell(NearestColourSearch* s, int cell) {
-  int bits = CellBits(s), width = 1 << s->cellShift, mask = (1 << bits) - 1;
-  int rlo = (cell >> (2 * bits)) * width;
-  int glo = ((cell >> bits) & mask) * width;
-  int blo = (cell & mask) * width;
+// Picks out of `from` (positions in the unique arrays, n of them, in ascending
+// order) the entries that can be nearest to some colour of the box whose low
+// corner is (rlo, glo, blo) and whose side is `width`, writing them to `to`; returns
+// how many. Let M be the smallest, over `from`, of the largest distance from an
+// entry to any point of the box. Every colour in the box has an entry of `from`
+// within M, so its nearest entry, and every entry tied with it, lies at most M
+// from the box; entries farther than M from the whole box can never win there.
+// (When `from` is only part of the palette, this is exact as long as `from` holds
+// every entry that can win in the box.)
+int Candidates(const NearestColourSearch* s, const unsigned char* from, int n, int rlo,
+               int glo, int blo, int width, unsigned char* to) {
   int rhi = rlo + width - 1, ghi = glo + width - 1, bhi = blo + width - 1;
-
   int nearest[256];
   int minOfFarthest = 1 << 30;
-  for (int i = 0; i < s->uniqueCount; ++i) {
+  for (int k = 0; k < n; ++k) {
+    int i = from[k];
     int rn, rf, gn, gf, bn, bf;
     AxisRange(s->uniqueRed[i], rlo, rhi, &rn, &rf);
     AxisRange(s->uniqueGreen[i], glo, ghi, &gn, &gf);
     AxisRange(s->uniqueBlue[i], blo, bhi, &bn, &bf);
-    nearest[i] = rn + gn + bn;
+    nearest[k] = rn + gn + bn;
     minOfFarthest = std::min(minOfFarthest, rf + gf + bf);
   }
-  s->cellStart[cell] = static_cast<std::int32_t>(s->candidates.size());
   int count = 0;
-  for (int i = 0; i < s->uniqueCount; ++i) {
-    if (nearest[i] <= minOfFarthest) {
-      s->candidates.push_back(static_cast<unsigned char>(i));
-      ++count;
-    }
+  for (int k = 0; k < n; ++k) {
+    if (nearest[k] <= minOfFarthest) to[count++] = from[k];
   }
-  s->cellCount[cell] = static_cast<std::uint16_t>(count);
+  return count;
+}
+
+// Builds the candidate list of the coarse cell holding (r, g, b) from the whole
+// palette; returns the cell.
+int CoarseCell(NearestColourSearch* s, int r, int g, int b) {
+  int cell = CellIndex(s->coarseShift, r, g, b);
+  if (s->coarseStart[cell] >= 0) return cell;
+  unsigned char all[256], list[256];
+  for (int i = 0; i < s->uniqueCount; ++i) all[i] = static_cast<unsigned char>(i);
+  int width = 1 << s->coarseShift, mask = ~(width - 1);
+  int count = Candidates(s, all, s->uniqueCount, r & mask, g & mask, b & mask, width, list);
+  s->coarseStart[cell] = static_cast<std::int32_t>(s->candidates.size());
+  s->coarseCount[cell] = static_cast<std::uint16_t>(count);
+  s->candidates.insert(s->candidates.end(), list, list + count);
+  return cell;
 }
 
 }  // namespace
@@ -89,45 +99,45 @@ void InitNearestColourSearch(NearestColourSearch* search, const Palette& palette
     search->uniqueIndex[u] = static_cast<unsigned char>(i);
   }
 
-  search->cellShift = search->uniqueCount <= kSmallPalette ? 5 : 4;
-  std::size_t cells = std::size_t(1) << (3 * CellBits(search));
-  search->cellStart.assign(cells, -1);
-  search->cellCount.assign(cells, 0);
+  bool small = search->uniqueCount <= kSmallPalette;
+  search->coarseShift = small ? 5 : 4;
+  search->fineShift = small ? 3 : 2;
+  std::size_t coarseCells = std::size_t(1) << (3 * (8 - search->coarseShift));
+  search->coarseStart.assign(coarseCells, -1);
+  search->coarseCount.assign(coarseCells, 0);
   search->candidates.clear();
-  search->candidates.reserve(cells * 4);
-
-  // Every slot starts as white (0xFFFFFF), which can only be asked for in its own
-  // slot; that one slot starts as black instead (black hashes elsewhere).
-  const std::uint32_t white = 0xFFFFFFu, black = 0;
-  search->cache.assign(std::size_t(1) << kNearestCacheBits, white << 8);
-  search->cache[NearestCacheSlot(white)] = black << 8;
-  if (NearestCacheSlot(white) == NearestCacheSlot(black)) search->cache[0] = 1u << 8;
+  search->candidates.reserve(coarseCells * 4);
+  search->fine.assign(std::size_t(1) << (3 * (8 - search->fineShift)), kFineNotBuilt);
 }
 
-unsigned char NearestIndexSearch(NearestColourSearch* search, std::uint32_t colour) {
-  int r = (colour >> 16) & 0xFF, g = (colour >> 8) & 0xFF, b = colour & 0xFF;
-  int cell = CellOf(search, r, g, b);
-  if (search->cellStart[cell] < 0) BuildCell(search, cell);
+unsigned char NearestIndexSearch(NearestColourSearch* search, int r, int g, int b) {
+  int coarse = CoarseCell(search, r, g, b);
+  const unsigned char* list = search->candidates.data() + search->coarseStart[coarse];
+  int n = search->coarseCount[coarse];
 
-  const unsigned char* list = search->candidates.data() + search->cellStart[cell];
-  int n = search->cellCount[cell];
-  int bestDistance = 1 << 30;
-  int best = 0;
-  // The list is in palette order, so keeping only strictly closer entries leaves
-  // ties with the lowest index.
+  std::uint16_t& fine = search->fine[CellIndex(search->fineShift, r, g, b)];
+  if (fine == kFineNotBuilt) {
+    // The coarse cell's list holds every entry that can win in the fine cell,
+    // which lies inside it.
+    unsigned char winners[256];
+    int width = 1 << search->fineShift, mask = ~(width - 1);
+    int count = Candidates(search, list, n, r & mask, g & mask, b & mask, width, winners);
+    fine = count == 1 ? search->uniqueIndex[winners[0]] : kFineShared;
+    if (count == 1) return static_cast<unsigned char>(fine);
+  }
+
+  // Distance and position in one key: the smallest key is the closest entry, and
+  // among equally close ones the first in the list, which is the lowest palette
+  // index. (A distance is at most 3 * 255^2, below 2^18.)
+  int bestKey = 1 << 30;
   for (int k = 0; k < n; ++k) {
     int u = list[k];
     int dr = r - search->uniqueRed[u], dg = g - search->uniqueGreen[u],
         db = b - search->uniqueBlue[u];
-    int d = dr * dr + dg * dg + db * db;
-    if (d < bestDistance) {
-      bestDistance = d;
-      best = u;
-    }
+    int key = ((dr * dr + dg * dg + db * db) << 8) | u;
+    bestKey = std::min(bestKey, key);
   }
-  unsigned char index = search->uniqueIndex[best];
-  search->cache[NearestCacheSlot(colour)] = (colour << 8) | index;
-  return index;
+  return search->uniqueIndex[bestKey & 0xFF];
 }
 
 void NearestIndicesBgr(NearestColourSearch* search, const unsigned char* pixels,
