@@ -12,6 +12,10 @@
 // - RLE streams are decoded as they go (they run from the bottom row up as well and
 //   only ever move forward), one row at a time.
 //
+// Memory: nothing is allocated from a header field before it is checked against the
+// file's real size, except the buffers of one row, which the width limit of 32768
+// bounds (an RLE stream of a few bytes may describe a picture of any size).
+//
 // Decisions (the test table in tests/converter/bmp_suite_test.cc lists them per file):
 // - Pixels that an RLE stream leaves out (delta, early end of line or of bitmap) take
 //   colour index 0.
