@@ -1,6 +1,6 @@
+// hueswap: converts one BMP picture to an 8-bit BMP in the colours of a palette.
 #include <cstdio>
 
-int main() {
-  std::fputs("hueswap: not built yet\n", stderr);
-  return 2;
-}
+#include "converter/hueswap_cli.h"
+
+int main(int argc, char** argv) { return RunHueswap(argc, argv, stderr); }

@@ -1,0 +1,250 @@
+// The conversion pipeline and the BMP it writes; replacing files safely.
+#include "converter/convert.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <string>
+
+#include "converter/bmp_decoder.h"
+#include "converter/bmp_writer.h"
+#include "tests/converter/bmp_builder.h"
+#include "tests/converter/test_files.h"
+
+namespace {
+
+using bmptest::BmpSpec;
+using bmptest::BuildBmp;
+using bmptest::Bytes;
+using bmptest::Padded;
+using bmptest::ReadFileBytes;
+using bmptest::StoreRows;
+using bmptest::TempFolder;
+using bmptest::WriteFileBytes;
+
+Palette ThreeColours() {
+  Palette palette;
+  palette.count = 3;
+  const unsigned char colours[3][3] = {{0, 0, 0}, {255, 255, 255}, {255, 0, 0}};
+  for (int i = 0; i < 3; ++i) {
+    for (int c = 0; c < 3; ++c) palette.rgb[i][c] = colours[i][c];
+  }
+  return palette;
+}
+
+// 3 x 2, 24 bits:  top:    red        black        (250,250,250)
+//                  bottom: blue       (10,10,10)   (128,128,128)
+Bytes SmallRgbPicture() {
+  BmpSpec spec;
+  spec.width = 3;
+  spec.height = 2;
+  spec.bitCount = 24;
+  spec.pixels = StoreRows({Padded({0, 0, 255, 0, 0, 0, 250, 250, 250}),
+                           Padded({255, 0, 0, 10, 10, 10, 128, 128, 128})});
+  return BuildBmp(spec);
+}
+
+// What hueswap writes for SmallRgbPicture with ThreeColours, byte by byte.
+const Bytes kSmallOutput = {
+    // BITMAPFILEHEADER: "BM", file size 74, reserved, pixels at 66.
+    'B', 'M', 74, 0, 0, 0, 0, 0, 0, 0, 66, 0, 0, 0,
+    // BITMAPINFOHEADER: size 40, 3 x 2 (bottom-up), 1 plane, 8 bits, BI_RGB, 8 bytes
+    // of pixels, no density, 3 colours used, all important.
+    40, 0, 0, 0, 3, 0, 0, 0, 2, 0, 0, 0, 1, 0, 8, 0, 0, 0, 0, 0, 8, 0, 0, 0,
+    0, 0, 0, 0, 0, 0, 0, 0, 3, 0, 0, 0, 0, 0, 0, 0,
+    // Colour table: B, G, R, 0 for black, white, red.
+    0, 0, 0, 0, 255, 255, 255, 0, 0, 0, 255, 0,
+    // Bottom row: blue -> black (0), (10,10,10) -> black, (128,128,128) -> white (1).
+    0, 0, 1, 0,
+    // Top row: red (2), black (0), near-white (1).
+    2, 0, 1, 0,
+};
+
+TEST(Convert, OutputFormatByteByByte) {
+  Bytes input = SmallRgbPicture();
+  ByteSource source;
+  InitMemorySource(&source, input.data(), input.size());
+  NearestColourSearch search;
+  InitNearestColourSearch(&search, ThreeColours());
+  std::FILE* out = std::tmpfile();
+  ASSERT_NE(out, nullptr);
+  std::string error;
+  bool outputFault = true;
+  ASSERT_TRUE(ConvertBmp(&source, &search, out, &error, &outputFault)) << error;
+  std::fflush(out);
+  std::rewind(out);
+  Bytes written(200);
+  written.resize(std::fread(written.data(), 1, written.size(), out));
+  std::fclose(out);
+  EXPECT_EQ(written, kSmallOutput);
+}
+
+TEST(Convert, ConvertFileWritesTheOutput) {
+  TempFolder folder;
+  ASSERT_TRUE(WriteFileBytes(folder / "in.bmp", SmallRgbPicture()));
+  HueswapError error;
+  ASSERT_TRUE(ConvertBmpFile(folder / "in.bmp", folder / "out.bmp", ThreeColours(), &error))
+      << error.file << ": " << error.reason;
+  EXPECT_EQ(ReadFileBytes(folder / "out.bmp"), kSmallOutput);
+  EXPECT_EQ(folder.Names(), (std::vector<std::string>{"in.bmp", "out.bmp"}));
+}
+
+TEST(Convert, IndexedInputMapsItsColourTable) {
+  // A 4-bit picture whose colour table holds near-red, near-white and blue.
+  BmpSpec spec;
+  spec.width = 5;
+  spec.height = 1;
+  spec.bitCount = 4;
+  spec.colours = {{250, 10, 10}, {240, 240, 240}, {0, 0, 200}};
+  spec.pixels = bmptest::PackIndexRow({0, 1, 2, 1, 0}, 4);
+  Bytes input = BuildBmp(spec);
+  ByteSource source;
+  InitMemorySource(&source, input.data(), input.size());
+  NearestColourSearch search;
+  InitNearestColourSearch(&search, ThreeColours());
+  std::FILE* out = std::tmpfile();
+  ASSERT_NE(out, nullptr);
+  std::string error;
+  bool outputFault = false;
+  ASSERT_TRUE(ConvertBmp(&source, &search, out, &error, &outputFault)) << error;
+  std::fflush(out);
+  std::rewind(out);
+  Bytes written(200);
+  written.resize(std::fread(written.data(), 1, written.size(), out));
+  std::fclose(out);
+  ASSERT_EQ(written.size(), 66u + 8u);
+  EXPECT_EQ(Bytes(written.begin() + 66, written.end()), (Bytes{2, 1, 0, 1, 2, 0, 0, 0}));
+}
+
+TEST(Convert, InPlaceConversionReplacesTheFile) {
+  TempFolder folder;
+  ASSERT_TRUE(WriteFileBytes(folder / "a.bmp", SmallRgbPicture()));
+  HueswapError error;
+  ASSERT_TRUE(ConvertBmpFile(folder / "a.bmp", folder / "a.bmp", ThreeColours(), &error))
+      << error.reason;
+  EXPECT_EQ(ReadFileBytes(folder / "a.bmp"), kSmallOutput);
+  EXPECT_EQ(folder.Names(), std::vector<std::string>{"a.bmp"});
+}
+
+TEST(Convert, FailedInPlaceConversionKeepsTheOriginal) {
+  TempFolder folder;
+  // Truncated inside the pixel data: refused before the output is touched.
+  BmpSpec spec;
+  spec.width = 300;
+  spec.height = 300;
+  spec.bitCount = 24;
+  spec.pixels = Bytes(900 * 300, 77);
+  Bytes file = BuildBmp(spec);
+  file.resize(file.size() - 1000);
+  ASSERT_TRUE(WriteFileBytes(folder / "cut.bmp", file));
+  // An RLE stream that breaks after 300 of 400 rows: refused half-way through, when
+  // rows are already in the temporary file.
+  BmpSpec rle;
+  rle.width = 400;
+  rle.height = 400;
+  rle.bitCount = 8;
+  rle.compression = 1;
+  rle.colours = {{1, 2, 3}, {200, 200, 200}};
+  for (int y = 0; y < 300; ++y) {
+    rle.pixels.insert(rle.pixels.end(), {200, 1, 200, 1, 0, 0});
+  }
+  rle.pixels.insert(rle.pixels.end(), {255, 1, 255, 1});  // a run past the row's end
+  Bytes broken = BuildBmp(rle);
+  ASSERT_TRUE(WriteFileBytes(folder / "rle.bmp", broken));
+
+  HueswapError error;
+  EXPECT_FALSE(ConvertBmpFile(folder / "cut.bmp", folder / "cut.bmp", ThreeColours(), &error));
+  EXPECT_EQ(error.file, folder / "cut.bmp");
+  EXPECT_NE(error.reason.find("truncated pixel data"), std::string::npos) << error.reason;
+  EXPECT_EQ(ReadFileBytes(folder / "cut.bmp"), file);
+
+  EXPECT_FALSE(ConvertBmpFile(folder / "rle.bmp", folder / "rle.bmp", ThreeColours(), &error));
+  EXPECT_EQ(error.file, folder / "rle.bmp");
+  EXPECT_EQ(error.reason, "RLE run beyond the end of a row");
+  EXPECT_EQ(ReadFileBytes(folder / "rle.bmp"), broken);
+  // No temporary file is left behind.
+  EXPECT_EQ(folder.Names(), (std::vector<std::string>{"cut.bmp", "rle.bmp"}));
+}
+
+TEST(Convert, FailedConversionKeepsAnExistingOutput) {
+  TempFolder folder;
+  ASSERT_TRUE(WriteFileBytes(folder / "bad.bmp", Bytes{'B', 'M', 1, 2, 3}));
+  ASSERT_TRUE(WriteFileBytes(folder / "out.bmp", Bytes{'o', 'l', 'd'}));
+  HueswapError error;
+  EXPECT_FALSE(ConvertBmpFile(folder / "bad.bmp", folder / "out.bmp", ThreeColours(), &error));
+  EXPECT_EQ(error.file, folder / "bad.bmp");
+  EXPECT_EQ(ReadFileBytes(folder / "out.bmp"), (Bytes{'o', 'l', 'd'}));
+  EXPECT_EQ(folder.Names(), (std::vector<std::string>{"bad.bmp", "out.bmp"}));
+}
+
+TEST(Convert, OutputProblemsNameTheOutput) {
+  TempFolder folder;
+  ASSERT_TRUE(WriteFileBytes(folder / "in.bmp", SmallRgbPicture()));
+  HueswapError error;
+  EXPECT_FALSE(ConvertBmpFile(folder / "in.bmp", folder / "missing/out.bmp", ThreeColours(), &error));
+  EXPECT_EQ(error.file, folder / "missing/out.bmp");
+  EXPECT_NE(error.reason.find("cannot create a temporary file"), std::string::npos) << error.reason;
+  // A folder in the output's place cannot be replaced; the temporary file goes.
+  ASSERT_EQ(mkdir((folder / "dir.bmp").c_str(), 0755), 0);
+  EXPECT_FALSE(ConvertBmpFile(folder / "in.bmp", folder / "dir.bmp", ThreeColours(), &error));
+  EXPECT_EQ(error.file, folder / "dir.bmp");
+  EXPECT_NE(error.reason.find("cannot replace it"), std::string::npos) << error.reason;
+  rmdir((folder / "dir.bmp").c_str());
+  EXPECT_EQ(folder.Names(), std::vector<std::string>{"in.bmp"});
+}
+
+TEST(Convert, InputProblemsNameTheInput) {
+  TempFolder folder;
+  HueswapError error;
+  EXPECT_FALSE(ConvertBmpFile(folder / "none.bmp", folder / "out.bmp", ThreeColours(), &error));
+  EXPECT_EQ(error.file, folder / "none.bmp");
+  EXPECT_EQ(error.reason, "cannot open: No such file or directory");
+  EXPECT_FALSE(ConvertBmpFile(folder.path(), folder / "out.bmp", ThreeColours(), &error));
+  EXPECT_EQ(error.file, folder.path());
+  EXPECT_TRUE(folder.Names().empty());
+}
+
+TEST(Convert, WriteFailureIsAnOutputFault) {
+  std::FILE* full = std::fopen("/dev/full", "wb");
+  if (full == nullptr) GTEST_SKIP() << "no /dev/full";
+  BmpSpec spec;
+  spec.width = 256;
+  spec.height = 256;
+  spec.bitCount = 8;
+  spec.colours = {{0, 0, 0}};
+  spec.pixels = Bytes(256 * 256, 0);
+  Bytes input = BuildBmp(spec);
+  ByteSource source;
+  InitMemorySource(&source, input.data(), input.size());
+  NearestColourSearch search;
+  InitNearestColourSearch(&search, ThreeColours());
+  std::string error;
+  bool outputFault = false;
+  EXPECT_FALSE(ConvertBmp(&source, &search, full, &error, &outputFault));
+  EXPECT_TRUE(outputFault);
+  EXPECT_NE(error.find("write error"), std::string::npos) << error;
+  std::fclose(full);
+}
+
+TEST(Convert, TemporaryNamesStayInTheOutputsFolder) {
+  EXPECT_EQ(TemporaryNameFor("pics/a.bmp", 42, 7), "pics/a.bmp.42-7.tmp");
+  EXPECT_EQ(TemporaryNameFor("a.bmp", 1, 0), "a.bmp.1-0.tmp");
+}
+
+TEST(Convert, PaletteFileProblemsNameThePaletteFile) {
+  TempFolder folder;
+  Palette palette;
+  HueswapError error;
+  EXPECT_FALSE(ReadPaletteFile(folder / "none.pal", &palette, &error));
+  EXPECT_EQ(error.file, folder / "none.pal");
+  ASSERT_TRUE(WriteFileBytes(folder / "bad.pal", Bytes{'x', 'y', 'z'}));
+  EXPECT_FALSE(ReadPaletteFile(folder / "bad.pal", &palette, &error));
+  EXPECT_EQ(error.file, folder / "bad.pal");
+  EXPECT_FALSE(error.reason.empty());
+  std::string jasc = bmptest::TestPaletteJasc();
+  ASSERT_TRUE(WriteFileBytes(folder / "good.pal", Bytes(jasc.begin(), jasc.end())));
+  ASSERT_TRUE(ReadPaletteFile(folder / "good.pal", &palette, &error)) << error.reason;
+  EXPECT_EQ(palette.count, 16);
+}
+
+}  // namespace
