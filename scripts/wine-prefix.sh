@@ -21,7 +21,7 @@ case $action in
       "$wineserver" -w
     fi
     cp "$prefix/drive_c/windows/system32/cmd.exe" "$prefix/drive_c/command.com"
-    "$wineserver" -p </dev/null >/dev/null 2>&1
+    "$wineserver" -p </dev/null >/dev/null 2>&1 || true  # one may be running already
     # Bring up Wine's own service processes now, detached from the caller's streams,
     # so that they are not started by (and do not hold the pipes of) a test.
     "$wine" cmd.exe /c exit </dev/null >/dev/null 2>&1

@@ -2,6 +2,8 @@
 # tree, driven by the end-to-end test program of the Linux build.
 set(TINTSHIFT_HOST_BUILD_DIR "${CMAKE_SOURCE_DIR}/build/native" CACHE PATH
     "The Linux build tree that holds the test programs")
+include(${CMAKE_CURRENT_LIST_DIR}/../probes/probes.cmake)
+
 set(WINE_TEST_PREFIX ${CMAKE_BINARY_DIR}/wineprefix)
 
 add_test(NAME win32.wine_start
