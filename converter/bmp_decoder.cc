@@ -492,6 +492,18 @@ bool ReadBmpRow(BmpDecoder* decoder, unsigned char* row, std::string* error) {
   return true;
 }
 
+bool ReadBmpStoredRow(BmpDecoder* decoder, const unsigned char** pixels, std::string* error) {
+  const BmpInfo& info = decoder->info;
+  if (info.format != kBmpRgb24 && info.format != kBmpRgb32) {
+    return Fail(error, "internal error: rows of this format are not stored as B, G, R");
+  }
+  if (decoder->nextRow >= info.height) return Fail(error, "internal error: no row left");
+  if (!ReadStoredRow(decoder, error)) return false;
+  *pixels = decoder->raw.data();
+  ++decoder->nextRow;
+  return true;
+}
+
 bool DecodeBmp(ByteSource* source, DecodedBmp* picture, std::string* error,
                std::uint64_t maxPixels) {
   BmpDecoder decoder;

@@ -104,6 +104,12 @@ bool OpenBmp(ByteSource* source, BmpDecoder* decoder, std::string* error);
 // R, G, B. Must not be called more than info.height times.
 bool ReadBmpRow(BmpDecoder* decoder, unsigned char* row, std::string* error);
 
+// For an uncompressed 24- or 32-bit picture (format kBmpRgb24 or kBmpRgb32): hands out
+// row decoder->nextRow as stored, B, G, R per pixel (and a fourth, unused byte for 32
+// bits), without copying it, and moves on to the next. *pixels points into the
+// decoder and stays valid until the next read.
+bool ReadBmpStoredRow(BmpDecoder* decoder, const unsigned char** pixels, std::string* error);
+
 // A whole decoded picture, for tests and fuzzing: R, G, B per pixel, top row first.
 struct DecodedBmp {
   int width = 0;

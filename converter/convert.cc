@@ -323,17 +323,26 @@ bool ConvertBmp(ByteSource* source, NearestColourSearch* search, std::FILE* out,
     *outputFault = true;
     return false;
   }
-  std::vector<unsigned char> in(info.indexed ? width : width * 3);
+  // 24- and 32-bit rows go to the search as stored (B, G, R), without a copy.
+  const bool stored = info.format == kBmpRgb24 || info.format == kBmpRgb32;
+  const int storedBytes = info.format == kBmpRgb32 ? 4 : 3;
+  std::vector<unsigned char> in(stored ? 0 : info.indexed ? width : width * 3);
   std::vector<unsigned char> row(BmpIndexedStride(info.width));
   for (int y = 0; y < info.height; ++y) {
-    if (!ReadBmpRow(&decoder, in.data(), error)) return false;
-    const unsigned char* pixel = in.data();
     unsigned char* target = row.data();
-    if (info.indexed) {
-      for (std::size_t x = 0; x < width; ++x) target[x] = map[pixel[x]];
+    if (stored) {
+      const unsigned char* pixels;
+      if (!ReadBmpStoredRow(&decoder, &pixels, error)) return false;
+      NearestIndicesBgr(search, pixels, storedBytes, info.width, target);
     } else {
-      for (std::size_t x = 0; x < width; ++x, pixel += 3) {
-        target[x] = NearestIndex(search, pixel[0], pixel[1], pixel[2]);
+      if (!ReadBmpRow(&decoder, in.data(), error)) return false;
+      const unsigned char* pixel = in.data();
+      if (info.indexed) {
+        for (std::size_t x = 0; x < width; ++x) target[x] = map[pixel[x]];
+      } else {
+        for (std::size_t x = 0; x < width; ++x, pixel += 3) {
+          target[x] = NearestIndex(search, pixel[0], pixel[1], pixel[2]);
+        }
       }
     }
     if (!WriteBmpRow(out, row.data(), info.width, error)) {

@@ -5,24 +5,38 @@
 // colour falls into it, which palette entries can be nearest to some colour inside
 // it (the others are provably farther; see Candidates in the .cc):
 //  - coarse cells (16 or 32 values wide) keep that list of candidates;
-//  - fine cells (4 or 8 values wide), built from their coarse cell's list, keep
-//    only the answer when a single entry wins the whole fine cell, which is so for
-//    most colours. This table doubles as the cache of answers: a colour in such a
-//    cell costs one look-up.
-// A colour in a fine cell that several entries share is answered by scanning its
-// coarse cell's short list. Nothing is approximated: the result is always the
-// brute-force answer.
+//  - fine cells (4 or 8 values wide), built from their coarse cell's list, keep the
+//    answer when a single entry wins the whole fine cell, which is so for most
+//    colours, and otherwise a short list of their own (two to four entries as a
+//    rule), packed with the entries' colours so that a scan touches one cache line.
+// A colour in a decided fine cell costs one table look-up; in a shared one, a scan
+// of a few entries. Nothing is approximated: the result is always the brute-force
+// answer.
+//
+// The fine table is allocated zeroed and zero means "not built", so setting a
+// search up clears nothing: the system hands out zeroed pages only where colours
+// fall. That keeps the set-up cost near nothing for a small picture.
 #ifndef TINTSHIFT_CONVERTER_NEAREST_COLOUR_H
 #define TINTSHIFT_CONVERTER_NEAREST_COLOUR_H
 
 #include <cstdint>
+#include <cstdlib>
+#include <memory>
 #include <vector>
 
 #include "converter/palette.h"
 
-// Fine-cell states other than an answer (0..255).
-const std::uint16_t kFineNotBuilt = 0xFFFF;
-const std::uint16_t kFineShared = 0xFFFE;
+// Fine-cell values: 0 while not built; 1 + index for a cell that one entry wins;
+// kFineListBase + n for a shared cell whose candidates are short list n; and
+// kFineScanCoarse for a shared cell that scans its coarse cell's list (once the
+// short lists' numbers have run out).
+const std::uint16_t kFineNotBuilt = 0;
+const std::uint16_t kFineListBase = 257;
+const std::uint16_t kFineScanCoarse = 0xFFFF;
+
+struct FreeDeleter {
+  void operator()(void* memory) const { std::free(memory); }
+};
 
 struct NearestColourSearch {
   Palette palette;
@@ -47,18 +61,26 @@ struct NearestColourSearch {
   std::vector<std::uint16_t> coarseCount;
   std::vector<unsigned char> candidates;
 
-  // Per fine cell: the palette index that wins the whole cell, kFineShared, or
-  // kFineNotBuilt.
-  std::vector<std::uint16_t> fine;
+  // Per fine cell, one of the values above (fineCells of them, zeroed memory).
+  std::unique_ptr<std::uint16_t[], FreeDeleter> fine;
+  std::size_t fineCells;
+
+  // The short lists of shared fine cells: list n starts at fineListStart[n] in
+  // fineEntries with its length, followed by its entries, each packed as
+  // red | green << 8 | blue << 16 | palette index << 24.
+  std::vector<std::uint32_t> fineListStart;
+  std::vector<std::uint32_t> fineEntries;
 };
 
 // Sets up a search for a palette of 1 to 256 colours (a count outside that range
-// is clamped to it). Cheap enough to run once per picture: with more than 16
-// distinct colours it clears about 600 KB, else about 70 KB; cells are built only
-// when a colour first falls into them.
+// is clamped to it). Cheap enough to run once per picture: it allocates a zeroed
+// fine table (512 KB for more than 16 distinct colours, else 64 KB) and clears
+// the small coarse table (24 KB or 3 KB); cells are built only when a colour first
+// falls into them. Throws std::bad_alloc when memory runs out.
 void InitNearestColourSearch(NearestColourSearch* search, const Palette& palette);
 
-// The answer for a colour whose fine cell holds no answer yet; builds what it needs.
+// The answer for a colour whose fine cell holds no single answer; builds what it
+// needs.
 unsigned char NearestIndexSearch(NearestColourSearch* search, int r, int g, int b);
 
 // Maps a run of pixels stored blue, green, red (as BMP rows are), `bytesPerPixel`
@@ -69,9 +91,9 @@ void NearestIndicesBgr(NearestColourSearch* search, const unsigned char* pixels,
 inline unsigned char NearestIndex(NearestColourSearch* search, unsigned char r,
                                   unsigned char g, unsigned char b) {
   const int shift = search->fineShift, bits = 8 - shift;
-  std::uint16_t answer =
+  unsigned value =
       search->fine[((r >> shift) << (2 * bits)) | ((g >> shift) << bits) | (b >> shift)];
-  if (answer < 256) return static_cast<unsigned char>(answer);
+  if (value - 1u < 256u) return static_cast<unsigned char>(value - 1u);
   return NearestIndexSearch(search, r, g, b);
 }
 
