@@ -191,6 +191,16 @@ unsigned char NearestIndexSearch(NearestColourSearch* search, int r, int g, int 
   return static_cast<unsigned char>(bestKey & 0xFF);
 }
 
+unsigned char NearestIndexByScan(const NearestColourSearch* search, int r, int g, int b) {
+  int bestKey = 1 << 30;
+  for (int u = 0; u < search->uniqueCount; ++u) {
+    int dr = r - search->uniqueRed[u], dg = g - search->uniqueGreen[u],
+        db = b - search->uniqueBlue[u];
+    bestKey = std::min(bestKey, ((dr * dr + dg * dg + db * db) << 8) | search->uniqueIndex[u]);
+  }
+  return static_cast<unsigned char>(bestKey & 0xFF);
+}
+
 void NearestIndicesBgr(NearestColourSearch* search, const unsigned char* pixels,
                        int bytesPerPixel, int count, unsigned char* indices) {
   const std::uint16_t* fine = search->fine.get();

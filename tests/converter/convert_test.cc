@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <random>
 #include <string>
 
 #include "converter/bmp_decoder.h"
@@ -114,6 +115,124 @@ TEST(Convert, IndexedInputMapsItsColourTable) {
   std::fclose(out);
   ASSERT_EQ(written.size(), 66u + 8u);
   EXPECT_EQ(Bytes(written.begin() + 66, written.end()), (Bytes{2, 1, 0, 1, 2, 0, 0, 0}));
+}
+
+// The definition: smallest squared distance, first index among equals.
+int BruteForce(const Palette& p, const unsigned char* rgb) {
+  int best = 0;
+  long bestDistance = -1;
+  for (int i = 0; i < p.count; ++i) {
+    long dr = rgb[0] - p.rgb[i][0], dg = rgb[1] - p.rgb[i][1], db = rgb[2] - p.rgb[i][2];
+    long d = dr * dr + dg * dg + db * db;
+    if (bestDistance < 0 || d < bestDistance) {
+      best = i;
+      bestDistance = d;
+    }
+  }
+  return best;
+}
+
+Palette RandomPalette(std::mt19937* random, int count) {
+  Palette palette;
+  palette.count = count;
+  for (int i = 0; i < count; ++i) {
+    for (int c = 0; c < 3; ++c) palette.rgb[i][c] = static_cast<unsigned char>((*random)());
+  }
+  return palette;
+}
+
+// Every way pixels reach the search (24- and 32-bit rows handed over as stored,
+// indexed rows through the colour table, small and large, where a large one maps
+// two pixels at a time, and decoded 16-bit rows) gives, pixel for pixel, the
+// brute-force answer for the decoded colour.
+TEST(Convert, EveryPixelPathMatchesBruteForce) {
+  struct Row {
+    const char* name;
+    int bitCount;
+    int width;
+    int height;
+    int paletteSize;
+  };
+  const Row rows[] = {
+      {"24-bit, odd width", 24, 131, 67, 256},
+      {"24-bit, 16 colours", 24, 64, 64, 16},
+      {"32-bit", 32, 77, 40, 200},
+      {"8-bit, small", 8, 33, 9, 256},
+      {"8-bit, large enough for pairs, odd width", 8, 1023, 257, 256},
+      {"8-bit, large enough for pairs, width 9", 8, 9, 30000, 7},
+      {"4-bit", 4, 45, 20, 16},
+      {"16-bit (5-5-5)", 16, 50, 30, 100},
+  };
+  std::mt19937 random(31);
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    BmpSpec spec;
+    spec.width = row.width;
+    spec.height = row.height;
+    spec.bitCount = row.bitCount;
+    if (row.bitCount <= 8) {
+      int entries = 1 << row.bitCount;
+      for (int i = 0; i < entries - 3; ++i) {  // indices past the table are refused
+        unsigned v = random();
+        spec.colours.push_back({static_cast<unsigned char>(v), static_cast<unsigned char>(v >> 8),
+                                static_cast<unsigned char>(v >> 16)});
+      }
+      int count = static_cast<int>(spec.colours.size());
+      for (int y = 0; y < row.height; ++y) {
+        std::vector<int> indices(static_cast<std::size_t>(row.width));
+        // Runs and noise, so that neighbouring pairs repeat and differ.
+        for (int& i : indices) i = (random() % 4 == 0) ? static_cast<int>(random() % count) : y % count;
+        Bytes packed = bmptest::PackIndexRow(indices, row.bitCount);
+        spec.pixels.insert(spec.pixels.end(), packed.begin(), packed.end());
+      }
+    } else {
+      std::size_t stride = (static_cast<std::size_t>(row.width) * row.bitCount + 31) / 32 * 4;
+      for (int y = 0; y < row.height; ++y) {
+        Bytes stored(stride, 0);
+        for (std::size_t i = 0; i < static_cast<std::size_t>(row.width) * row.bitCount / 8; ++i) {
+          // Smooth with a little noise, like a photograph, plus stretches of one colour.
+          stored[i] = static_cast<unsigned char>(y % 5 == 0 ? 90 : (i * 7 + y * 3 + random() % 3));
+        }
+        spec.pixels.insert(spec.pixels.end(), stored.begin(), stored.end());
+      }
+    }
+    Bytes input = BuildBmp(spec);
+    DecodedBmp decoded;
+    std::string error;
+    ASSERT_TRUE(DecodeBmpMemory(input.data(), input.size(), &decoded, &error)) << error;
+
+    Palette palette = RandomPalette(&random, row.paletteSize);
+    ByteSource source;
+    InitMemorySource(&source, input.data(), input.size());
+    NearestColourSearch search;
+    InitNearestColourSearch(&search, palette);
+    std::FILE* out = std::tmpfile();
+    ASSERT_NE(out, nullptr);
+    bool outputFault = false;
+    ASSERT_TRUE(ConvertBmp(&source, &search, out, &error, &outputFault)) << error;
+    std::fflush(out);
+    std::rewind(out);
+    const std::size_t offset = 54 + 4 * static_cast<std::size_t>(palette.count);
+    const std::size_t stride = BmpIndexedStride(row.width);
+    Bytes written(offset + stride * static_cast<std::size_t>(row.height) + 1);
+    written.resize(std::fread(written.data(), 1, written.size(), out));
+    std::fclose(out);
+    ASSERT_EQ(written.size(), offset + stride * static_cast<std::size_t>(row.height));
+
+    int mismatches = 0;
+    for (int y = 0; y < row.height; ++y) {
+      const unsigned char* indices = written.data() + offset + stride * static_cast<std::size_t>(row.height - 1 - y);
+      for (int x = 0; x < row.width; ++x) {
+        const unsigned char* rgb = &decoded.rgb[(static_cast<std::size_t>(y) * row.width + x) * 3];
+        int expected = BruteForce(palette, rgb);
+        if (indices[x] != expected && ++mismatches <= 5) {
+          ADD_FAILURE() << "pixel " << x << "," << y << ": got " << int(indices[x])
+                        << ", brute force " << expected;
+        }
+      }
+    }
+    EXPECT_EQ(mismatches, 0);
+  }
 }
 
 TEST(Convert, InPlaceConversionReplacesTheFile) {

@@ -114,6 +114,11 @@ TEST(NearestIndex, MatchesBruteForceOnEveryPalette) {
         ADD_FAILURE() << "colour " << q[0] << "," << q[1] << "," << q[2] << ": got " << got
                       << ", brute force " << expected;
       }
+      int scanned = NearestIndexByScan(&search, q[0], q[1], q[2]);
+      if (scanned != expected && ++mismatches <= 5) {
+        ADD_FAILURE() << "colour " << q[0] << "," << q[1] << "," << q[2] << ": scan gave "
+                      << scanned << ", brute force " << expected;
+      }
     }
     EXPECT_EQ(mismatches, 0);
   }
