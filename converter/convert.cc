@@ -1,6 +1,8 @@
 #include "converter/convert.h"
 
+#include <algorithm>
 #include <cerrno>
+#include <cstdint>
 #include <csignal>
 #include <cstring>
 #include <memory>
@@ -274,13 +276,12 @@ bool FinishTemporary(TemporaryFile* temporary, const std::string& output, std::s
     *error = "cannot replace it: " + SystemReason(errno);
     return false;
   }
-  // Make the rename itself durable; a folder that cannot be synced is no error.
-  std::string folder = FolderOf(output);
-  int fd = open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd != -1) {
-    (void)fsync(fd);
-    close(fd);
-  }
+  // The folder is not synced after the rename. Nothing can be lost without it: the
+  // new contents are on disk before the rename, and the file system makes a rename
+  // all or nothing, so after a crash the name holds either the old file or the
+  // complete new one (at worst the conversion has to be run again). Syncing the
+  // folder would only make the rename itself durable at once, and costs about as
+  // much again as the file's own sync, for every file of a batch.
 #endif
   g_temporaryActive = 0;
   temporary->path.clear();
@@ -303,11 +304,12 @@ std::string TemporaryNameFor(const std::string& output, unsigned long processId,
   return output + "." + std::to_string(processId) + "-" + std::to_string(counter) + ".tmp";
 }
 
-bool ConvertBmp(ByteSource* source, NearestColourSearch* search, std::FILE* out,
-                std::string* error, bool* outputFault) {
+namespace {
+
+// Converts a picture whose headers `decoder` has read (OpenBmp) to out.
+bool ConvertOpenedBmp(BmpDecoder& decoder, NearestColourSearch* search, std::FILE* out,
+                      std::string* error, bool* outputFault) {
   *outputFault = false;
-  BmpDecoder decoder;
-  if (!OpenBmp(source, &decoder, error)) return false;
   const BmpInfo& info = decoder.info;
   const std::size_t width = static_cast<std::size_t>(info.width);
 
@@ -379,6 +381,16 @@ bool ConvertBmp(ByteSource* source, NearestColourSearch* search, std::FILE* out,
   return true;
 }
 
+}  // namespace
+
+bool ConvertBmp(ByteSource* source, NearestColourSearch* search, std::FILE* out,
+                std::string* error, bool* outputFault) {
+  *outputFault = false;
+  BmpDecoder decoder;
+  if (!OpenBmp(source, &decoder, error)) return false;
+  return ConvertOpenedBmp(decoder, search, out, error, outputFault);
+}
+
 bool ReadPaletteFile(const std::string& path, Palette* palette, HueswapError* error) {
   error->file = path;
   FilePointer file(std::fopen(path.c_str(), "rb"));
@@ -386,6 +398,9 @@ bool ReadPaletteFile(const std::string& path, Palette* palette, HueswapError* er
     error->reason = "cannot open: " + SystemReason(errno);
     return false;
   }
+  // Read in one piece straight into `bytes`: no stream buffer (nor the stream's own
+  // look at the file's size to choose one).
+  std::setvbuf(file.get(), nullptr, _IONBF, 0);
   ByteSource source;
   if (!InitFileSource(&source, file.get(), &error->reason)) return false;
   if (source.size > static_cast<unsigned long long>(kMaxPaletteFileSize)) {
@@ -403,23 +418,25 @@ bool ReadPaletteFile(const std::string& path, Palette* palette, HueswapError* er
 bool ConvertBmpFile(const std::string& input, const std::string& output, const Palette& palette,
                     HueswapError* error) {
   error->file = input;
-  std::vector<char> inBuffer(kStreamBuffer), outBuffer(kStreamBuffer);
   FilePointer in(std::fopen(input.c_str(), "rb"));
   if (!in) {
     error->reason = "cannot open: " + SystemReason(errno);
     return false;
   }
-  // Own buffers: some C libraries ignore the size asked for without one. Declared
-  // before the files that use them, so they outlive those files.
-  std::setvbuf(in.get(), inBuffer.data(), _IOFBF, inBuffer.size());
   ByteSource source;
   if (!InitFileSource(&source, in.get(), &error->reason)) return false;
+  // Own buffers, no larger than the files (a small picture is read in one call and
+  // its buffer costs no more pages than it fills), and left uninitialised. Some C
+  // libraries ignore the size asked for without a buffer of one's own. Declared
+  // before the files use them, so they outlive those files.
+  const std::size_t inSize = static_cast<std::size_t>(
+      std::min<std::uint64_t>(std::max<std::uint64_t>(source.size, 1), kStreamBuffer));
+  std::unique_ptr<char[]> inBuffer(new char[inSize]);
+  std::setvbuf(in.get(), inBuffer.get(), _IOFBF, inSize);
 
   // The headers are checked before the output is touched at all.
-  {
-    BmpDecoder probe;
-    if (!OpenBmp(&source, &probe, &error->reason)) return false;
-  }
+  BmpDecoder decoder;
+  if (!OpenBmp(&source, &decoder, &error->reason)) return false;
 
   std::unique_ptr<NearestColourSearch, SearchDeleter> search(new NearestColourSearch);
   InitNearestColourSearch(search.get(), palette);
@@ -429,9 +446,15 @@ bool ConvertBmpFile(const std::string& input, const std::string& output, const P
     error->file = output;
     return false;
   }
-  std::setvbuf(temporary.file, outBuffer.data(), _IOFBF, outBuffer.size());
+  const std::uint64_t outputBytes =
+      14 + 40 + 4 * static_cast<std::uint64_t>(search->palette.count) +
+      BmpIndexedStride(decoder.info.width) * static_cast<std::uint64_t>(decoder.info.height);
+  const std::size_t outSize =
+      static_cast<std::size_t>(std::min<std::uint64_t>(outputBytes, kStreamBuffer));
+  std::unique_ptr<char[]> outBuffer(new char[outSize]);
+  std::setvbuf(temporary.file, outBuffer.get(), _IOFBF, outSize);
   bool outputFault = false;
-  if (!ConvertBmp(&source, search.get(), temporary.file, &error->reason, &outputFault)) {
+  if (!ConvertOpenedBmp(decoder, search.get(), temporary.file, &error->reason, &outputFault)) {
     if (outputFault) error->file = output;
     DiscardTemporary(&temporary);
     return false;
