@@ -19,11 +19,9 @@ const bool kWindowsPaths = true;
 const bool kWindowsPaths = false;
 #endif
 
-ShortText StartFailureLine(const ShortText& name, Status status) {
+ShortText StartFailureLine(Status status) {
   ShortText line = TextFrom("Failed to start ");
   Append(&line, kInterpreterPath);
-  Append(&line, " for ");
-  Append(&line, name);
   Append(&line, ": ");
   Append(&line, DescribeStatus(status));
   return line;
@@ -43,13 +41,13 @@ bool ConvertEntry(const SearchState& search, const ShortText& directory,
   ComposeConverterTail(directory, search.SystemName, OutputOption, PaletteOption,
                        HostInterpreterRules(), &command);
   if (command.verdict != kTailReady) {
-    WriteLine(SkipMessage(search.Name, command));
+    WriteLine(SkipMessage(command));
     return false;
   }
   unsigned long exitCode = 0;
   Status status = RunProgram(TextFrom(kInterpreterPath), command.tail, &exitCode);
   if (status != kStatusOk) {
-    WriteLine(StartFailureLine(search.Name, status));
+    WriteLine(StartFailureLine(status));
     return false;
   }
   return exitCode == 0;

@@ -143,9 +143,8 @@ void ComposeConverterTail(const ShortText& directory, const ShortText& name,
   }
 }
 
-ShortText SkipMessage(const ShortText& consoleName, const ConverterCommand& command) {
-  ShortText line = TextFrom("Skipped ");
-  Append(&line, consoleName);
+ShortText SkipMessage(const ConverterCommand& command) {
+  ShortText line = TextFrom("Skipped");
   if (command.verdict == kTailTooLong) {
     Append(&line, ": its converter command line would be ");
     Append(&line, TextFromNumber(command.length));

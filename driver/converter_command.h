@@ -40,7 +40,7 @@ void ComposeConverterTail(const ShortText& directory, const ShortText& name,
                           const ShortText& outputOption, const ShortText& paletteOption,
                           InterpreterRules rules, ConverterCommand* command);
 
-// The line that says why an entry was skipped (name in its console form).
-ShortText SkipMessage(const ShortText& consoleName, const ConverterCommand& command);
+// The line, after the entry's progress line, that says why it was skipped.
+ShortText SkipMessage(const ConverterCommand& command);
 
 #endif
