@@ -136,6 +136,21 @@ TEST(Search, NonAsciiNamesComeBackInTheConsoleCodePage) {
   RemoveTree(dir);
 }
 
+TEST(Search, AFolderOfAHundredThousandNamesIsWalkedWhole) {
+  const Target target = CurrentTarget();
+  std::string dir = MakeTempDir();
+  const int count = 100000;
+  for (int i = 0; i < count; ++i) WriteFile(dir + "/picture" + std::to_string(i) + ".bmp", "");
+  RunResult r = RunBuilt(target, BuiltProgram(target, "host_probe"), {"search", "*.bmp"},
+                         {dir, "", {}});
+  std::vector<std::string> lines = Lines(r.out, LineEnd(target));
+  ASSERT_EQ(lines.size(), count + 4u);  // first, the entries, next, close, close-again
+  std::sort(lines.begin(), lines.end());
+  EXPECT_EQ(std::adjacent_find(lines.begin(), lines.end()), lines.end()) << "an entry came twice";
+  EXPECT_EQ(lines.front(), "close 0");
+  RemoveTree(dir);
+}
+
 // Reads the calls that record_args logged in dir.
 std::vector<std::vector<std::string>> Calls(const std::string& dir) {
   std::vector<std::vector<std::string>> calls;
