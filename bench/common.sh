@@ -60,9 +60,12 @@ build_all() {
   local flags="-std=c++17 -O2 -Wall -Wextra -I$ROOT"
   g++ $flags "$ROOT/bench/make_inputs.cc" -o "$TOOLS/make_inputs"
   g++ $flags "$ROOT/bench/exact_check.cc" -o "$TOOLS/exact_check"
-  g++ $flags "$ROOT/bench/nearest_speed.cc" "$ROOT/converter/nearest_colour.cc" -o "$TOOLS/nearest_speed"
+  # -O3 as hueswap's converter code is built (converter/CMakeLists.txt).
+  g++ $flags -O3 "$ROOT/bench/nearest_speed.cc" "$ROOT/converter/nearest_colour.cc" -o "$TOOLS/nearest_speed"
   gcc -O2 -Wall -Wextra "$ROOT/bench/spawn_each.c" -o "$TOOLS/spawn_each"
   gcc -O2 "$ROOT/bench/noop.c" -o "$TOOLS/noop"
+  gcc -O2 -static "$ROOT/bench/noop.c" -o "$TOOLS/noop-static"
+  gcc -O2 -Wall -Wextra -static "$ROOT/bench/io_floor.c" -o "$TOOLS/io_floor"
   if [ ! -f "$DATA/batch/299.bmp" ]; then "$TOOLS/make_inputs" "$DATA"; fi
 }
 

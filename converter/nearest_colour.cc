@@ -201,29 +201,52 @@ unsigned char NearestIndexByScan(const NearestColourSearch* search, int r, int g
   return static_cast<unsigned char>(bestKey & 0xFF);
 }
 
-void NearestIndicesBgr(NearestColourSearch* search, const unsigned char* pixels,
-                       int bytesPerPixel, int count, unsigned char* indices) {
+namespace {
+
+// NearestIndicesBgr for one cell size: with the shift known when compiling, the
+// cell's number takes a few instructions instead of variable shifts.
+template <int kShift>
+void IndicesBgr(NearestColourSearch* search, const unsigned char* pixels, int bytesPerPixel,
+                int count, unsigned char* indices) {
+  constexpr int kBits = 8 - kShift;
   const std::uint16_t* fine = search->fine.get();
-  const int shift = search->fineShift, bits = 8 - shift;
+  // A decided cell is one look-up, cheaper than comparing with the previous pixel;
+  // the previous colour is remembered only for shared cells, whose answer takes a
+  // scan (runs of one colour on a cell's border).
   std::uint32_t last = 0xFFFFFFFFu;  // no colour yet
   unsigned char lastIndex = 0;
   for (int i = 0; i < count; ++i, pixels += bytesPerPixel) {
     const unsigned r = pixels[2], g = pixels[1], b = pixels[0];
+    const unsigned value =
+        fine[((r >> kShift) << (2 * kBits)) | ((g >> kShift) << kBits) | (b >> kShift)];
+    if (value - 1u < 256u) {
+      indices[i] = static_cast<unsigned char>(value - 1u);
+      continue;
+    }
     const std::uint32_t colour = (r << 16) | (g << 8) | b;
     if (colour != last) {
       last = colour;
-      unsigned value = fine[((r >> shift) << (2 * bits)) | ((g >> shift) << bits) | (b >> shift)];
-      if (value - 1u < 256u) {
-        lastIndex = static_cast<unsigned char>(value - 1u);
-      } else if (value >= kFineListBase && value != kFineScanCoarse) {
+      if (value >= kFineListBase && value != kFineScanCoarse) {
         // Short lists grow as cells are built, so their storage is looked up anew.
         lastIndex = ScanFineList(
             search->fineEntries.data() + search->fineListStart[value - kFineListBase], int(r),
             int(g), int(b));
       } else {
         lastIndex = NearestIndexSearch(search, int(r), int(g), int(b));
+        // The search may have built this very cell: the next pixel reads it anew.
       }
     }
     indices[i] = lastIndex;
+  }
+}
+
+}  // namespace
+
+void NearestIndicesBgr(NearestColourSearch* search, const unsigned char* pixels,
+                       int bytesPerPixel, int count, unsigned char* indices) {
+  if (search->fineShift == 3) {
+    IndicesBgr<3>(search, pixels, bytesPerPixel, count, indices);
+  } else {
+    IndicesBgr<2>(search, pixels, bytesPerPixel, count, indices);
   }
 }
