@@ -43,33 +43,33 @@ fi
 if [ "$HAVE_PILLOW" = 1 ]; then
   commands+=(-n pillow "$PYTHON $ROOT/bench/pillow_quantize.py $DATA/pal16.bmp $OUT/pillow *.bmp")
 fi
-echo "== batch: 300 pictures of 128x128, 16-colour palette ($RUNS runs each)"
-hyperfine -N --style basic --warmup 1 --runs "$RUNS" --export-csv "$CSV" "${commands[@]}" | grep -E '^(Benchmark|  Time)'
+echo "== batch: 300 pictures of 128x128, 16-colour palette ($ROUNDS rounds of $RUNS runs each; medians)"
+time_rounds "$CSV" 1 "$RUNS" "${commands[@]}"
 
 echo
 echo "== ratios"
 if [ "$HAVE_BATCH" = 1 ]; then
   if [ "$HAVE_PILLOW" = 1 ]; then
-    ratio_row "tintshift / Pillow (all 300 in one process)" "$(mean_ms "$CSV" tintshift)" "$(mean_ms "$CSV" pillow)" 1.111
+    ratio_row "tintshift / Pillow (all 300 in one process)" "$(median_ms "$CSV" tintshift)" "$(median_ms "$CSV" pillow)" 1.111
   fi
-  ratio_row "tintshift / spawn-only" "$(mean_ms "$CSV" tintshift)" "$(mean_ms "$CSV" spawn-noop)" 1.3
-  ratio_row "tintshift / spawn + mandatory I/O floor" "$(mean_ms "$CSV" tintshift)" "$(mean_ms "$CSV" spawn-io-floor)" -
+  ratio_row "tintshift / spawn-only" "$(median_ms "$CSV" tintshift)" "$(median_ms "$CSV" spawn-noop)" 1.3
+  ratio_row "tintshift / spawn + mandatory I/O floor" "$(median_ms "$CSV" tintshift)" "$(median_ms "$CSV" spawn-io-floor)" -
 else
   echo "  tintshift rows skipped: tintshift's batch is not there yet ($TINTSHIFT converted $converted of 300 files)"
 fi
 if [ "$HAVE_PILLOW" = 1 ]; then
-  ratio_row "hueswap spawned per file / Pillow" "$(mean_ms "$CSV" spawn-hueswap)" "$(mean_ms "$CSV" pillow)" -
+  ratio_row "hueswap spawned per file / Pillow" "$(median_ms "$CSV" spawn-hueswap)" "$(median_ms "$CSV" pillow)" -
 else
   echo "  Pillow rows skipped: Pillow is not installed"
 fi
-ratio_row "hueswap spawned per file / spawn-only" "$(mean_ms "$CSV" spawn-hueswap)" "$(mean_ms "$CSV" spawn-noop)" -
-ratio_row "hueswap spawned per file / I/O floor" "$(mean_ms "$CSV" spawn-hueswap)" "$(mean_ms "$CSV" spawn-io-floor)" -
+ratio_row "hueswap spawned per file / spawn-only" "$(median_ms "$CSV" spawn-hueswap)" "$(median_ms "$CSV" spawn-noop)" -
+ratio_row "hueswap spawned per file / I/O floor" "$(median_ms "$CSV" spawn-hueswap)" "$(median_ms "$CSV" spawn-io-floor)" -
 echo "  The floors themselves, against the goals' yardsticks:"
 if [ "$HAVE_PILLOW" = 1 ]; then
-  ratio_row "spawn-only / Pillow" "$(mean_ms "$CSV" spawn-noop)" "$(mean_ms "$CSV" pillow)" -
-  ratio_row "I/O floor / Pillow" "$(mean_ms "$CSV" spawn-io-floor)" "$(mean_ms "$CSV" pillow)" -
+  ratio_row "spawn-only / Pillow" "$(median_ms "$CSV" spawn-noop)" "$(median_ms "$CSV" pillow)" -
+  ratio_row "I/O floor / Pillow" "$(median_ms "$CSV" spawn-io-floor)" "$(median_ms "$CSV" pillow)" -
 fi
-ratio_row "I/O floor / spawn-only" "$(mean_ms "$CSV" spawn-io-floor)" "$(mean_ms "$CSV" spawn-noop)" -
+ratio_row "I/O floor / spawn-only" "$(median_ms "$CSV" spawn-io-floor)" "$(median_ms "$CSV" spawn-noop)" -
 
 echo
 echo "== exactness of hueswap's batch output against brute force (first 5 files)"

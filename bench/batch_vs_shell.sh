@@ -6,7 +6,7 @@
 # The loop runs in /bin/sh (dash on Debian, the quicker shell to start programs) and
 # in bash; the goal is checked against the quicker of the two.
 # Goal (native build): tintshift / shell loop <= 1.0.
-# Usage: bench/batch_vs_shell.sh   (RUNS=n sets hyperfine's runs; TINTSHIFT=path)
+# Usage: bench/batch_vs_shell.sh   (RUNS=n runs per round, ROUNDS=n rounds; TINTSHIFT=path)
 source "$(dirname "$0")/common.sh"
 build_all
 RUNS=${RUNS:-10}
@@ -35,17 +35,17 @@ LOOP='for f in *.bmp; do '"$HERE"'/bin/hueswap "$f" -O "new_$f" -P pal; done'
 echo "== converter runs seen: tintshift $(count_runs "$HERE/bin/tintshift" '*.bmp' -o new_ -P pal)," \
      "sh loop $(count_runs /bin/sh -c "$LOOP"), bash loop $(count_runs /bin/bash -c "$LOOP") (300 expected)"
 
-echo "== batch of 300 files, do-nothing converter ($RUNS runs each)"
-hyperfine -N --style basic --warmup 2 --runs "$RUNS" --export-csv "$CSV" \
+echo "== batch of 300 files, do-nothing converter ($ROUNDS rounds of $RUNS runs each; medians)"
+time_rounds "$CSV" 2 "$RUNS" \
   -n tintshift "$HERE/bin/tintshift *.bmp -o new_ -P pal" \
   -n sh-loop "/bin/sh -c '$LOOP'" \
-  -n bash-loop "/bin/bash -c '$LOOP'" | grep -E '^(Benchmark|  Time)'
+  -n bash-loop "/bin/bash -c '$LOOP'"
 
 echo
 echo "== ratios"
-sh_ms=$(mean_ms "$CSV" sh-loop)
-bash_ms=$(mean_ms "$CSV" bash-loop)
+sh_ms=$(median_ms "$CSV" sh-loop)
+bash_ms=$(median_ms "$CSV" bash-loop)
 best=$(awk -v a="$sh_ms" -v b="$bash_ms" 'BEGIN { print (a < b) ? a : b }')
-ratio_row "tintshift / quicker shell loop" "$(mean_ms "$CSV" tintshift)" "$best" 1.0
-ratio_row "tintshift / sh loop" "$(mean_ms "$CSV" tintshift)" "$sh_ms" -
-ratio_row "tintshift / bash loop" "$(mean_ms "$CSV" tintshift)" "$bash_ms" -
+ratio_row "tintshift / quicker shell loop" "$(median_ms "$CSV" tintshift)" "$best" 1.0
+ratio_row "tintshift / sh loop" "$(median_ms "$CSV" tintshift)" "$sh_ms" -
+ratio_row "tintshift / bash loop" "$(median_ms "$CSV" tintshift)" "$bash_ms" -

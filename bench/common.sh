@@ -69,9 +69,34 @@ build_all() {
   if [ ! -f "$DATA/batch/299.bmp" ]; then "$TOOLS/make_inputs" "$DATA"; fi
 }
 
-# mean_ms CSV NAME: the mean time in milliseconds of a command hyperfine ran as NAME.
-mean_ms() {
-  awk -F, -v name="$2" '$1 == name { printf "%.3f", $2 * 1000 }' "$1"
+# Timing on a shared machine: a burst of load (someone else building) spoils the runs
+# of whichever command it falls on. So every script times all its commands side by
+# side in ROUNDS rounds (default 3) of hyperfine, and a command's figure is the
+# median of its per-round medians: a burst spoils one round of one command, not the
+# comparison.
+ROUNDS=${ROUNDS:-3}
+
+# time_rounds CSV WARMUP RUNS HYPERFINE_COMMAND_ARGS...: runs the rounds, printing
+# each round's summary lines; CSV gets every round's rows.
+time_rounds() {
+  local csv=$1 warmup=$2 runs=$3
+  shift 3
+  : >"$csv"
+  local round
+  for round in $(seq 1 "$ROUNDS"); do
+    echo "-- round $round of $ROUNDS"
+    hyperfine -N --style basic --warmup "$warmup" --runs "$runs" --export-csv "$csv.round" "$@" |
+      grep -E '^(Benchmark|  Time)'
+    tail -n +2 "$csv.round" >>"$csv"
+  done
+  rm -f "$csv.round"
+}
+
+# median_ms CSV NAME: the median over the rounds of the median time, in
+# milliseconds, of the command hyperfine ran as NAME.
+median_ms() {
+  awk -F, -v name="$2" '$1 == name { print $4 * 1000 }' "$1" | sort -n |
+    awk '{ v[NR] = $1 } END { if (NR % 2) printf "%.3f", v[(NR + 1) / 2]; else printf "%.3f", (v[NR / 2] + v[NR / 2 + 1]) / 2 }'
 }
 
 # ratio_row LABEL A_MS B_MS GOAL: prints A/B and whether it is within GOAL (a
