@@ -306,6 +306,24 @@ std::string TemporaryNameFor(const std::string& output, unsigned long processId,
 
 namespace {
 
+// A large output is handed to the disk in steps while the conversion goes on, so
+// that the sync at the end (FinishTemporary) has little left to wait for: on this
+// kind of disk that takes about half the sync's time off a 1 MB output. Only a hint:
+// the sync at the end is what makes the file safe.
+constexpr std::size_t kWritebackStep = 256 * 1024;
+
+bool StartWriteback(std::FILE* out, std::string* error) {
+  errno = 0;
+  if (std::fflush(out) != 0) {
+    *error = "write error: " + SystemReason(errno != 0 ? errno : EIO);
+    return false;
+  }
+#ifdef __linux__
+  (void)sync_file_range(fileno(out), 0, 0, SYNC_FILE_RANGE_WRITE);
+#endif
+  return true;
+}
+
 // Converts a picture whose headers `decoder` has read (OpenBmp) to out.
 bool ConvertOpenedBmp(BmpDecoder& decoder, NearestColourSearch* search, std::FILE* out,
                       std::string* error, bool* outputFault) {
@@ -339,6 +357,8 @@ bool ConvertOpenedBmp(BmpDecoder& decoder, NearestColourSearch* search, std::FIL
     }
   }
 
+  const std::size_t stride = BmpIndexedStride(info.width);
+  std::size_t unwritten = 0;  // bytes written since the last StartWriteback
   if (!WriteBmpHeader(out, info.width, info.height, search->palette, error)) {
     *outputFault = true;
     return false;
@@ -376,6 +396,14 @@ bool ConvertOpenedBmp(BmpDecoder& decoder, NearestColourSearch* search, std::FIL
     if (!WriteBmpRow(out, row.data(), info.width, error)) {
       *outputFault = true;
       return false;
+    }
+    unwritten += stride;
+    if (unwritten >= kWritebackStep) {
+      unwritten = 0;
+      if (!StartWriteback(out, error)) {
+        *outputFault = true;
+        return false;
+      }
     }
   }
   return true;
