@@ -3,13 +3,16 @@
 //
 // Rows stream from the decoder to the writer one at a time, bottom row first, so a
 // conversion holds a few rows, never the picture. An indexed input maps its colour
-// table to palette indices once and then each pixel through that table; a true-colour
-// input asks NearestIndex for every pixel.
+// table to palette indices once (a plain scan of the palette per entry) and then each
+// pixel through that table, a large picture two pixels at a time; a true-colour input
+// goes through the nearest-colour search, 24- and 32-bit rows as they are stored.
 //
 // The output file is written under a temporary name in the output's folder and
 // renamed over the output only when it is complete and on disk (flushed and synced),
 // so a failed, interrupted or killed conversion, also one in place, leaves the old
-// output (or the input) as it was; every error path removes the temporary file.
+// output (or the input) as it was; every error path removes the temporary file. A
+// large output is handed to the disk in steps while the conversion runs, so that the
+// final sync has little left to wait for.
 #ifndef TINTSHIFT_CONVERTER_CONVERT_H
 #define TINTSHIFT_CONVERTER_CONVERT_H
 
