@@ -124,6 +124,35 @@ TEST(NearestIndex, MatchesBruteForceOnEveryPalette) {
   }
 }
 
+// A colour in every fine cell of a 256-colour search: more cells are shared than
+// there are short lists, so the last ones fall back to scanning their coarse cell's
+// list. Every answer, from either kind of cell, is the brute-force one.
+TEST(NearestIndex, CellsBeyondTheShortListsStayExact) {
+  std::mt19937 random(4242);
+  Palette palette = RandomPalette(&random, 256, {});
+  NearestColourSearch search;
+  InitNearestColourSearch(&search, palette);
+  int mismatches = 0;
+  for (int pass = 0; pass < 2; ++pass) {  // building the cells, then reading them
+    for (int r = 1; r < 256; r += 4) {
+      for (int g = 2; g < 256; g += 4) {
+        for (int b = 3; b < 256; b += 4) {
+          int got = NearestIndex(&search, static_cast<unsigned char>(r), static_cast<unsigned char>(g),
+                                 static_cast<unsigned char>(b));
+          int expected = BruteForce(palette, r, g, b);
+          if (got != expected && ++mismatches <= 5) {
+            ADD_FAILURE() << "colour " << r << "," << g << "," << b << ": got " << got
+                          << ", brute force " << expected;
+          }
+        }
+      }
+    }
+  }
+  EXPECT_EQ(mismatches, 0);
+  EXPECT_EQ(search.fineListStart.size(), std::size_t(kFineScanCoarse - kFineListBase))
+      << "the short lists did not run out; the fallback went untested";
+}
+
 TEST(NearestIndex, TiesGoToTheLowestIndex) {
   struct Row {
     std::vector<std::vector<int>> palette;
