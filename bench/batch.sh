@@ -5,7 +5,8 @@
 #   one Pillow process converting all 300;
 #   a C program that posix_spawns hueswap once per file (hueswap's own cost);
 #   the same C program spawning a do-nothing program once per file (the floor of
-#   starting a process per file);
+#   starting a process per file), dynamically linked as most programs are, and
+#   statically linked as hueswap is on Linux;
 #   the same C program spawning io_floor once per file: a static program that only
 #   reads the palette and the picture and writes, syncs and renames an output of
 #   hueswap's size (the floor of any converter that keeps hueswap's safety on this
@@ -34,6 +35,7 @@ fi
 
 commands=(
   -n spawn-noop "$TOOLS/spawn_each $TOOLS/noop"
+  -n spawn-noop-static "$TOOLS/spawn_each $TOOLS/noop-static"
   -n spawn-io-floor "$TOOLS/spawn_each $TOOLS/io_floor $DATA/pal16.pal $OUT/floor"
   -n spawn-hueswap "$TOOLS/spawn_each $HUESWAP $DATA/pal16.pal $OUT/spawn"
 )
@@ -42,6 +44,9 @@ if [ "$HAVE_BATCH" = 1 ]; then
 fi
 if [ "$HAVE_PILLOW" = 1 ]; then
   commands+=(-n pillow "$PYTHON $ROOT/bench/pillow_quantize.py $DATA/pal16.bmp $OUT/pillow *.bmp")
+fi
+if [ "$HAVE_BATCH" = 1 ] && [ "$HUESWAP" != "$(dirname "$TINTSHIFT")/hueswap" ]; then
+  echo "note: tintshift runs the hueswap beside it, $(dirname "$TINTSHIFT")/hueswap, not $HUESWAP"
 fi
 echo "== batch: 300 pictures of 128x128, 16-colour palette ($ROUNDS rounds of $RUNS runs each; medians)"
 time_rounds "$CSV" 1 "$RUNS" "${commands[@]}"
@@ -53,6 +58,7 @@ if [ "$HAVE_BATCH" = 1 ]; then
     ratio_row "tintshift / Pillow (all 300 in one process)" "$(median_ms "$CSV" tintshift)" "$(median_ms "$CSV" pillow)" 1.111
   fi
   ratio_row "tintshift / spawn-only" "$(median_ms "$CSV" tintshift)" "$(median_ms "$CSV" spawn-noop)" 1.3
+  ratio_row "tintshift / spawn-only (static do-nothing)" "$(median_ms "$CSV" tintshift)" "$(median_ms "$CSV" spawn-noop-static)" 1.3
   ratio_row "tintshift / spawn + mandatory I/O floor" "$(median_ms "$CSV" tintshift)" "$(median_ms "$CSV" spawn-io-floor)" -
 else
   echo "  tintshift rows skipped: tintshift's batch is not there yet ($TINTSHIFT converted $converted of 300 files)"
