@@ -2,6 +2,8 @@
 //   big24.bmp       1024x1024, 24-bit: a photo-like scene (smooth gradients, discs,
 //                   and a little per-pixel noise, as a camera leaves)
 //   big8.bmp        the same scene, 8-bit, in a 252-colour cube
+//   noise24.bmp     1024x1024, 24-bit, every pixel random: the most cells the
+//                   nearest-colour search can build (its largest memory)
 //   pal256.pal      a 256-colour JASC-PAL palette (fixed pseudo-random colours)
 //   pal256.bmp      the same palette as a 16x16 8-bit picture, for the remap of
 //                   ImageMagick and Pillow
@@ -124,6 +126,15 @@ int main(int argc, char** argv) {
     big8.pixels.push_back(static_cast<unsigned char>((r * 7 + g) * 6 + b));
   }
   ok &= WriteBenchBmp(folder + "/big8.bmp", big8);
+
+  BenchImage noise;
+  noise.width = noise.height = 1024;
+  noise.bits = 24;
+  noise.pixels.resize(std::size_t(1024) * 1024 * 3);
+  for (std::size_t i = 0; i < noise.pixels.size(); ++i) {
+    noise.pixels[i] = static_cast<unsigned char>(Hash(static_cast<std::uint32_t>(i) ^ 0x9e3779b9u));
+  }
+  ok &= WriteBenchBmp(folder + "/noise24.bmp", noise);
 
   ok &= WritePalette(folder, "pal256", RandomPalette(256, 1));
   ok &= WritePalette(folder, "pal16", RandomPalette(16, 2));
