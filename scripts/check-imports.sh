@@ -10,11 +10,12 @@ if [ "$dlls" != "KERNEL32.dll USER32.dll " ]; then
   echo "expected exactly KERNEL32.dll and USER32.dll" >&2
   exit 1
 fi
-if ! "$objdump" -f "$exe" | grep -q 'file format pei-i386'; then
+headers=$("$objdump" -f -p "$exe")
+if ! grep -q 'file format pei-i386' <<<"$headers"; then
   echo "not a 32-bit PE executable" >&2
   exit 1
 fi
-if ! "$objdump" -p "$exe" | grep -Eq 'Subsystem[[:space:]]+0*3\b'; then
+if ! grep -Eq 'Subsystem[[:space:]]+0*3[[:space:]]' <<<"$headers"; then
   echo "not a console program" >&2
   exit 1
 fi

@@ -3,6 +3,7 @@
 // with the exit code the environment asks for:
 //   RECORD_EXIT=n        exit with n
 //   RECORD_FAIL_FOR=x    exit with 3 when the first argument is x
+//   RECORD_OUTPUTS=1     create the output file the arguments name, as a converter would
 // Each call is logged as "call N" and one "length:bytes" line per argument.
 #include <cstdio>
 #include <cstdlib>
@@ -18,6 +19,11 @@ int main(int argc, char** argv) {
     std::fputc('\n', log);
   }
   std::fclose(log);
+  const char* outputs = std::getenv("RECORD_OUTPUTS");
+  if (outputs != nullptr && argc >= 3) {
+    const char* output = std::strcmp(argv[2], "-O") == 0 && argc >= 4 ? argv[3] : argv[2];
+    if (std::FILE* made = std::fopen(output, "wb")) std::fclose(made);
+  }
   const char* failFor = std::getenv("RECORD_FAIL_FOR");
   if (failFor != nullptr && argc > 1 && std::strcmp(argv[1], failFor) == 0) return 3;
   const char* code = std::getenv("RECORD_EXIT");
