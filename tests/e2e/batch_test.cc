@@ -13,27 +13,7 @@
 
 namespace {
 
-using Call = std::vector<std::string>;
-
-std::vector<Call> Calls(const std::string& dir) {
-  std::vector<Call> calls;
-  std::string log = ReadFile(dir + "/calls.log");
-  size_t at = 0;
-  while (at < log.size()) {
-    size_t eol = log.find('\n', at);
-    int count = std::stoi(log.substr(at + 5, eol - at - 5));
-    at = eol + 1;
-    Call args;
-    for (int i = 0; i < count; ++i) {
-      size_t colon = log.find(':', at);
-      size_t length = std::stoul(log.substr(at, colon - at));
-      args.push_back(log.substr(colon + 1, length));
-      at = colon + 1 + length + 1;
-    }
-    calls.push_back(args);
-  }
-  return calls;
-}
+using Call = RecordedCall;
 
 struct Batch {
   std::string dir;   // the case's folder: the current folder of the run
@@ -103,7 +83,7 @@ void RunCase(const Target& target, const Case& c) {
   for (const std::string& f : c.files) AddFile(batch, f);
   RunResult r = RunBuilt(target, batch.program, c.args, {batch.dir, "", c.env});
   std::vector<std::string> blocks = Blocks(r.out, LineEnd(target));
-  std::vector<Call> calls = Calls(batch.dir);
+  std::vector<Call> calls = RecordedCalls(batch.dir);
 
   // Entries come in the file system's order: the calls follow the progress lines.
   std::vector<std::string> expectedBlocks = c.blocks, gotBlocks = blocks;
@@ -181,7 +161,7 @@ TEST(Batch, SkipsDirectoriesHiddenAndSystemFilesButNotReadOnlyOnes) {
     chmod((batch.dir + "/ro.bmp").c_str(), 0444);
   }
   RunResult r = RunBuilt(target, batch.program, {"*.bmp", "-P", "p"}, {batch.dir, "", {}});
-  std::vector<Call> calls = Calls(batch.dir);
+  std::vector<Call> calls = RecordedCalls(batch.dir);
   std::sort(calls.begin(), calls.end());
   EXPECT_EQ(calls, (std::vector<Call>{{"a.bmp", "a.bmp", "-P", "p"}, {"ro.bmp", "ro.bmp", "-P", "p"}}));
   EXPECT_EQ(r.status, 0);
@@ -214,7 +194,7 @@ TEST(Batch, HostileNamesReachTheConverterWholeOrAreSkipped) {
   std::vector<Call> expected;
   std::string expectedOut;
   for (const std::string& n : converted) expected.push_back({n, "-O", "new_" + n, "-P", "p"});
-  std::vector<Call> calls = Calls(batch.dir);
+  std::vector<Call> calls = RecordedCalls(batch.dir);
   std::sort(calls.begin(), calls.end());
   std::sort(expected.begin(), expected.end());
   EXPECT_EQ(calls, expected);
@@ -238,7 +218,7 @@ TEST(Batch, NonAsciiNamesReachTheConverterAsTheFileSystemHasThem) {
   Batch batch = MakeBatch(target);
   AddFile(batch, "\xc3\xa9t\xc3\xa9.bmp");  // "été.bmp" on the Linux side
   RunResult r = RunBuilt(target, batch.program, {"*.bmp", "-P", "p"}, {batch.dir, "", {}});
-  std::vector<Call> calls = Calls(batch.dir);
+  std::vector<Call> calls = RecordedCalls(batch.dir);
   if (target.win32) {
     // The console shows the OEM form; the converter gets the ANSI name it can open.
     EXPECT_EQ(r.out, "Now doing: \x82t\x82.bmp -P p\r\n");

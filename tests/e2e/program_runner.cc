@@ -145,3 +145,23 @@ bool FileExists(const std::string& path) {
   struct stat st;
   return lstat(path.c_str(), &st) == 0;
 }
+
+std::vector<RecordedCall> RecordedCalls(const std::string& dir) {
+  std::vector<RecordedCall> calls;
+  std::string log = ReadFile(dir + "/calls.log");
+  size_t at = 0;
+  while (at < log.size()) {
+    size_t eol = log.find('\n', at);
+    int count = std::stoi(log.substr(at + 5, eol - at - 5));  // "call N"
+    at = eol + 1;
+    RecordedCall args;
+    for (int i = 0; i < count; ++i) {  // "length:bytes"
+      size_t colon = log.find(':', at);
+      size_t length = std::stoul(log.substr(at, colon - at));
+      args.push_back(log.substr(colon + 1, length));
+      at = colon + 1 + length + 1;
+    }
+    calls.push_back(args);
+  }
+  return calls;
+}

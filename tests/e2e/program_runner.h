@@ -44,4 +44,9 @@ void WriteFile(const std::string& path, const std::string& bytes);
 std::string ReadFile(const std::string& path);
 bool FileExists(const std::string& path);
 
+// The calls that the record_args stand-in logged in dir (calls.log), each the list
+// of arguments it received.
+using RecordedCall = std::vector<std::string>;
+std::vector<RecordedCall> RecordedCalls(const std::string& dir);
+
 #endif

@@ -136,25 +136,19 @@ TEST(Search, NonAsciiNamesComeBackInTheConsoleCodePage) {
   RemoveTree(dir);
 }
 
-// Reads the calls that record_args logged in dir.
-std::vector<std::vector<std::string>> Calls(const std::string& dir) {
-  std::vector<std::vector<std::string>> calls;
-  std::string log = ReadFile(dir + "/calls.log");
-  size_t at = 0;
-  while (at < log.size()) {
-    size_t eol = log.find('\n', at);
-    int count = std::stoi(log.substr(at + 5, eol - at - 5));
-    at = eol + 1;
-    std::vector<std::string> args;
-    for (int i = 0; i < count; ++i) {
-      size_t colon = log.find(':', at);
-      size_t length = std::stoul(log.substr(at, colon - at));
-      args.push_back(log.substr(colon + 1, length));
-      at = colon + 1 + length + 1;
-    }
-    calls.push_back(args);
-  }
-  return calls;
+TEST(Search, AFolderOfAHundredThousandNamesIsWalkedWhole) {
+  const Target target = CurrentTarget();
+  std::string dir = MakeTempDir();
+  const int count = 100000;
+  for (int i = 0; i < count; ++i) WriteFile(dir + "/picture" + std::to_string(i) + ".bmp", "");
+  RunResult r = RunBuilt(target, BuiltProgram(target, "host_probe"), {"search", "*.bmp"},
+                         {dir, "", {}});
+  std::vector<std::string> lines = Lines(r.out, LineEnd(target));
+  ASSERT_EQ(lines.size(), count + 4u);  // first, the entries, next, close, close-again
+  std::sort(lines.begin(), lines.end());
+  EXPECT_EQ(std::adjacent_find(lines.begin(), lines.end()), lines.end()) << "an entry came twice";
+  EXPECT_EQ(lines.front(), "close 0");
+  RemoveTree(dir);
 }
 
 std::string Probe(const Target& target, const std::string& dir, const std::string& path,
@@ -180,8 +174,8 @@ TEST(Launch, MissingProgramsStartNothingAndExitCodesComeBack) {
   std::string path = target.win32 ? "z:" + recorder : recorder;
   if (target.win32) std::replace(path.begin(), path.end(), '/', '\\');
   EXPECT_EQ(Probe(target, dir, path, "one two", {"RECORD_EXIT=7"}), "status 0 exit 7");
-  ASSERT_EQ(Calls(dir).size(), 1u);
-  EXPECT_EQ(Calls(dir)[0], (std::vector<std::string>{"one", "two"}));
+  ASSERT_EQ(RecordedCalls(dir).size(), 1u);
+  EXPECT_EQ(RecordedCalls(dir)[0], (std::vector<std::string>{"one", "two"}));
   RemoveTree(dir);
 }
 
@@ -204,8 +198,8 @@ TEST(Launch, TheInterpreterRunsTheSlashCCommand) {
   EXPECT_EQ(Probe(target, dir, "c:\\command.com",
                   "/c hueswap \"my pic.bmp\" -O \"new a&b.bmp\" -P pal", {"RECORD_EXIT=4"}, probe),
             "status 0 exit 4");
-  ASSERT_EQ(Calls(dir).size(), 1u);
-  EXPECT_EQ(Calls(dir)[0],
+  ASSERT_EQ(RecordedCalls(dir).size(), 1u);
+  EXPECT_EQ(RecordedCalls(dir)[0],
             (std::vector<std::string>{"my pic.bmp", "-O", "new a&b.bmp", "-P", "pal"}));
   RemoveTree(dir);
 }
@@ -242,9 +236,9 @@ TEST(Launch, TheLinuxInterpreterSearchesBesideTintshiftThenPathButNeverTheCurren
   for (const Row& row : rows) {
     SCOPED_TRACE(row.tail);
     EXPECT_EQ(Probe(target, dir + "/work", "c:\\command.com", row.tail, {path}, probe), row.result);
-    EXPECT_EQ(Calls(dir + "/work").size(), row.calls);
+    EXPECT_EQ(RecordedCalls(dir + "/work").size(), row.calls);
   }
-  const auto calls = Calls(dir + "/work");
+  const auto calls = RecordedCalls(dir + "/work");
   EXPECT_GE(calls.size(), 2u);  // checked first: a failed start above leaves fewer
   if (calls.size() >= 2) EXPECT_EQ(calls[1], (std::vector<std::string>{"a b", "c"}));
   RemoveTree(dir);
