@@ -240,7 +240,9 @@ TEST(Launch, TheLinuxInterpreterSearchesBesideTintshiftThenPathButNeverTheCurren
   }
   const auto calls = RecordedCalls(dir + "/work");
   EXPECT_GE(calls.size(), 2u);  // checked first: a failed start above leaves fewer
-  if (calls.size() >= 2) EXPECT_EQ(calls[1], (std::vector<std::string>{"a b", "c"}));
+  if (calls.size() >= 2) {
+    EXPECT_EQ(calls[1], (std::vector<std::string>{"a b", "c"}));
+  }
   RemoveTree(dir);
 }
 
