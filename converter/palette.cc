@@ -438,8 +438,9 @@ bool ParseBmp(const unsigned char* data, std::size_t size, Palette* palette,
   const std::uint64_t headerEnd = 14 + headerSize;
   const bool core = headerSize == 12;
   // The fields this reader needs: the bit count, and for the longer headers the
-  // compression and the number of colours used, each only where the header holds it.
-  const std::uint64_t needed = core ? 26 : (headerSize >= 36 ? 50 : 30);
+  // compression (bytes 30 to 33) and the number of colours used (46 to 49), each only
+  // where the header holds it.
+  const std::uint64_t needed = core ? 26 : headerSize >= 36 ? 50 : headerSize >= 20 ? 34 : 30;
   if (needed > size) {
     *error = "BMP: the file ends inside its " + std::to_string(headerSize) + "-byte header";
     return false;

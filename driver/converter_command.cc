@@ -24,10 +24,11 @@ bool IsCmdSpecial(char c) {
 }
 
 // Characters no quoting protects: cmd expands % (and ! with delayed expansion)
-// inside double quotes too, a line break ends its command, and a double quote
-// cannot be put inside a quoted word for either interpreter.
+// inside double quotes too, a line break ends its command, a double quote cannot be
+// put inside a quoted word for either interpreter, and a zero byte ends the command
+// line for both.
 bool CannotPass(unsigned char c, InterpreterRules rules) {
-  if (c == '"') return true;
+  if (c == '"' || c == 0) return true;
   if (rules == kRulesCmd) return c == '%' || c == '!' || c < 32 || c == 127;
   return false;
 }

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Builds every preset and runs every test: the Linux build, the sanitizer build and
-# the Windows build under Wine. Ends with one line of totals.
+# Builds every preset and runs every test: the Linux build, the sanitizer build, a
+# short run of every fuzz target (scripts/fuzz-smoke.sh) and the Windows build under
+# Wine. Ends with one line of totals.
 #
 # In CI (CI=true) every leg must run; elsewhere a leg whose tools cannot be installed
 # is skipped, and the skip is said plainly.
@@ -51,6 +52,30 @@ if build native; then run_ctest native; else failed=$((failed + 1)); failed_legs
 
 note "sanitizer build (ASan + UBSan)"
 if build sanitize; then run_ctest sanitize; else failed=$((failed + 1)); failed_legs+=("sanitize build"); fi
+
+note "fuzz smoke (libFuzzer with ASan + UBSan, every target for ${FUZZ_SECONDS:-20} s)"
+fuzz_log=$(mktemp)
+scripts/fuzz-smoke.sh 2>&1 | tee "$fuzz_log"
+fuzz_status=${PIPESTATUS[0]}
+if [ "$fuzz_status" -eq 77 ] && [ "${CI:-}" != true ]; then
+  echo "test: SKIPPED the fuzz leg: install clang and libclang-rt-14-dev to run it"
+  skipped_legs+=(fuzz)
+else
+  # One passed or failed per target; a missing runtime or build counts as one failure.
+  fuzz_line=$(grep -E '^fuzz-smoke: [0-9]+ passed, [0-9]+ failed$' "$fuzz_log" | tail -n 1)
+  if [ -n "$fuzz_line" ]; then
+    fuzz_good=$(echo "$fuzz_line" | sed -E 's/^fuzz-smoke: ([0-9]+) passed.*/\1/')
+    fuzz_bad=$(echo "$fuzz_line" | sed -E 's/.* ([0-9]+) failed$/\1/')
+  else
+    fuzz_good=0
+    fuzz_bad=1
+  fi
+  passed=$((passed + fuzz_good))
+  failed=$((failed + fuzz_bad))
+  [ "$fuzz_bad" -eq 0 ] && [ "$fuzz_status" -eq 0 ] || failed_legs+=("fuzz")
+  [ "$fuzz_bad" -ne 0 ] || [ "$fuzz_status" -eq 0 ] || failed=$((failed + 1))
+fi
+rm -f "$fuzz_log"
 
 note "win32 build under Wine"
 if command -v i686-w64-mingw32-g++ >/dev/null && { command -v wine >/dev/null || command -v wine-stable >/dev/null; }; then

@@ -70,6 +70,11 @@ TEST(ConverterTail, ComposesQuotesAndRefuses) {
       {posix, "", "q\"uote.bmp", "", "-P p", kTailUnsafeWord, "\""},
       {posix, "", "line\nbreak.bmp", "", "-P p", kTailReady,
        "/c hueswap \"line\nbreak.bmp\" \"line\nbreak.bmp\" -P p"},
+      // A zero byte would end the command line there.
+      {posix, "", std::string("nul\0byte.bmp", 12), "", "-P p", kTailUnsafeWord,
+       std::string(1, '\0')},
+      {cmd, "", std::string("nul\0byte.bmp", 12), "", "-P p", kTailUnsafeWord,
+       std::string(1, '\0')},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.name + " " + row.output + " " + row.palette);

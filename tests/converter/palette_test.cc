@@ -234,6 +234,11 @@ TEST(ParsePalette, RejectsBadFilesWithTheReason) {
   hugeHeader.replace(14, 4, U32(0xFFFFFFF0u));
   std::string smallHeader = Bmp(badHeader);
   smallHeader.replace(14, 4, U32(7));
+  // A header long enough for a compression field (20 to 35 bytes), in a file that
+  // ends before that field does.
+  std::string cutBeforeCompression = Bmp(badHeader);
+  cutBeforeCompression.replace(14, 4, U32(32));
+  cutBeforeCompression.resize(32);
 
   std::string riffWave = RiffPal({{1, 2, 3}});
   riffWave.replace(8, 4, "WAVE");
@@ -306,6 +311,8 @@ TEST(ParsePalette, RejectsBadFilesWithTheReason) {
       {"BMP small header size", smallHeader, "BMP: header size 7 is not a BMP header size"},
       {"BMP too short", std::string("BM\x10\x00", 4), "BMP: the file is too short for a BMP header (4 bytes)"},
       {"BMP header cut", Bmp(badHeader).substr(0, 40), "BMP: the file ends inside its 40-byte header"},
+      {"BMP header cut before its compression field", cutBeforeCompression,
+       "BMP: the file ends inside its 32-byte header"},
   };
   for (const ErrorCase& c : cases) {
     SCOPED_TRACE(c.name);

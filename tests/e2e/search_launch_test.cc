@@ -238,7 +238,11 @@ TEST(Launch, TheLinuxInterpreterSearchesBesideTintshiftThenPathButNeverTheCurren
     EXPECT_EQ(Probe(target, dir + "/work", "c:\\command.com", row.tail, {path}, probe), row.result);
     EXPECT_EQ(RecordedCalls(dir + "/work").size(), row.calls);
   }
-  EXPECT_EQ(RecordedCalls(dir + "/work")[1], (std::vector<std::string>{"a b", "c"}));
+  const auto calls = RecordedCalls(dir + "/work");
+  EXPECT_GE(calls.size(), 2u);  // checked first: a failed start above leaves fewer
+  if (calls.size() >= 2) {
+    EXPECT_EQ(calls[1], (std::vector<std::string>{"a b", "c"}));
+  }
   RemoveTree(dir);
 }
 
