@@ -5,25 +5,27 @@
 # (--trace-children=yes), so a memory error or a leak definitely lost in a spawned
 # program fails the test that ran it as well as this script.
 #   scripts/valgrind-tests.sh [GTEST_FILTER]
-# Logs: build/native/valgrind/<test executable>/<pid>.log. Ends with one line:
+# Logs: build/valgrind/memcheck/<test executable>/<pid>.log. Ends with one line:
 #   valgrind: N passed, M failed
 set -uo pipefail
 cd "$(dirname "$0")/.."
 
 command -v valgrind >/dev/null || { echo "valgrind: not installed (apt-get install valgrind)"; exit 1; }
-cmake --preset native >/dev/null && cmake --build --preset native >/dev/null ||
-  { echo "valgrind: the native build failed"; exit 1; }
+# Its own build, with dynamically linked programs: valgrind cannot follow the start-up
+# of a statically linked glibc.
+cmake --preset valgrind >/dev/null && cmake --build --preset valgrind >/dev/null ||
+  { echo "valgrind: the build failed"; exit 1; }
 
 filter=${1:-*}
 # The kinds of memcheck error other than leaks.
 memory_errors='Invalid (read|write|free)|uninitialised|Mismatched free|Syscall param|overlap|fishy|Argument .* of function'
 
 executables=(
-  build/native/tests/logic_tests
-  build/native/tests/converter/converter_tests
-  build/native/tests/tintshift_e2e
+  build/valgrind/tests/logic_tests
+  build/valgrind/tests/converter/converter_tests
+  build/valgrind/tests/tintshift_e2e
 )
-root=$PWD/build/native/valgrind  # absolute: the tests start programs in other folders
+root=$PWD/build/valgrind/memcheck  # absolute: the tests start programs in other folders
 rm -rf "$root"
 passed=0
 failed=0

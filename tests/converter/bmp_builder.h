@@ -24,7 +24,7 @@ inline void Put32(Bytes* b, std::uint32_t v) {
   Put16(b, v >> 16);
 }
 
-struct BmpSpec {
+struct BmpLayout {
   int headerSize = 40;            // 12, 16, 40, 52, 56, 64, 108, 124 (or a wrong one)
   std::int32_t width = 1;
   std::int32_t height = 1;        // negative: top-down
@@ -40,61 +40,61 @@ struct BmpSpec {
   Bytes gap;                      // bytes between the colour table and the pixel data
 };
 
-inline Bytes BuildBmp(const BmpSpec& spec) {
+inline Bytes BuildBmp(const BmpLayout& layout) {
   Bytes header;  // the info header
-  Put32(&header, static_cast<std::uint32_t>(spec.headerSize));
-  if (spec.headerSize == 12) {
-    Put16(&header, static_cast<std::uint32_t>(spec.width));
-    Put16(&header, static_cast<std::uint32_t>(spec.height));
-    Put16(&header, spec.planes);
-    Put16(&header, static_cast<std::uint32_t>(spec.bitCount));
+  Put32(&header, static_cast<std::uint32_t>(layout.headerSize));
+  if (layout.headerSize == 12) {
+    Put16(&header, static_cast<std::uint32_t>(layout.width));
+    Put16(&header, static_cast<std::uint32_t>(layout.height));
+    Put16(&header, layout.planes);
+    Put16(&header, static_cast<std::uint32_t>(layout.bitCount));
   } else {
-    Put32(&header, static_cast<std::uint32_t>(spec.width));
-    Put32(&header, static_cast<std::uint32_t>(spec.height));
-    Put16(&header, spec.planes);
-    Put16(&header, static_cast<std::uint32_t>(spec.bitCount));
-    if (spec.headerSize >= 40) {
-      Put32(&header, spec.compression);
-      Put32(&header, static_cast<std::uint32_t>(spec.pixels.size()));
+    Put32(&header, static_cast<std::uint32_t>(layout.width));
+    Put32(&header, static_cast<std::uint32_t>(layout.height));
+    Put16(&header, layout.planes);
+    Put16(&header, static_cast<std::uint32_t>(layout.bitCount));
+    if (layout.headerSize >= 40) {
+      Put32(&header, layout.compression);
+      Put32(&header, static_cast<std::uint32_t>(layout.pixels.size()));
       Put32(&header, 2835);
       Put32(&header, 2835);
-      std::uint32_t used = spec.clrUsed >= 0 ? static_cast<std::uint32_t>(spec.clrUsed)
-                           : spec.writeClrUsed ? static_cast<std::uint32_t>(spec.colours.size())
+      std::uint32_t used = layout.clrUsed >= 0 ? static_cast<std::uint32_t>(layout.clrUsed)
+                           : layout.writeClrUsed ? static_cast<std::uint32_t>(layout.colours.size())
                                                : 0;
       Put32(&header, used);
       Put32(&header, 0);
     }
-    bool masksInHeader = spec.headerSize >= 52 && spec.headerSize != 64;
+    bool masksInHeader = layout.headerSize >= 52 && layout.headerSize != 64;
     if (masksInHeader) {
       for (int i = 0; i < 4; ++i) {
-        Put32(&header, i < static_cast<int>(spec.masks.size()) ? spec.masks[i] : 0);
+        Put32(&header, i < static_cast<int>(layout.masks.size()) ? layout.masks[i] : 0);
       }
     }
-    while (header.size() < static_cast<std::size_t>(spec.headerSize)) header.push_back(0);
-    header.resize(static_cast<std::size_t>(spec.headerSize));
+    while (header.size() < static_cast<std::size_t>(layout.headerSize)) header.push_back(0);
+    header.resize(static_cast<std::size_t>(layout.headerSize));
   }
   Bytes afterHeader;  // bit fields after a 40-byte header, then the colour table
-  if (spec.headerSize == 40) {
-    for (std::uint32_t m : spec.masks) Put32(&afterHeader, m);
+  if (layout.headerSize == 40) {
+    for (std::uint32_t m : layout.masks) Put32(&afterHeader, m);
   }
-  for (const Rgb& c : spec.colours) {
+  for (const Rgb& c : layout.colours) {
     afterHeader.push_back(c[2]);
     afterHeader.push_back(c[1]);
     afterHeader.push_back(c[0]);
-    if (spec.headerSize != 12) afterHeader.push_back(0);
+    if (layout.headerSize != 12) afterHeader.push_back(0);
   }
-  afterHeader.insert(afterHeader.end(), spec.gap.begin(), spec.gap.end());
+  afterHeader.insert(afterHeader.end(), layout.gap.begin(), layout.gap.end());
   std::uint32_t offset = static_cast<std::uint32_t>(14 + header.size() + afterHeader.size());
-  if (spec.offBits >= 0) offset = static_cast<std::uint32_t>(spec.offBits);
+  if (layout.offBits >= 0) offset = static_cast<std::uint32_t>(layout.offBits);
   Bytes file;
   file.push_back('B');
   file.push_back('M');
-  Put32(&file, static_cast<std::uint32_t>(14 + header.size() + afterHeader.size() + spec.pixels.size()));
+  Put32(&file, static_cast<std::uint32_t>(14 + header.size() + afterHeader.size() + layout.pixels.size()));
   Put32(&file, 0);
   Put32(&file, offset);
   file.insert(file.end(), header.begin(), header.end());
   file.insert(file.end(), afterHeader.begin(), afterHeader.end());
-  file.insert(file.end(), spec.pixels.begin(), spec.pixels.end());
+  file.insert(file.end(), layout.pixels.begin(), layout.pixels.end());
   return file;
 }
 

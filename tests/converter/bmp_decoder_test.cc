@@ -11,7 +11,7 @@
 
 namespace {
 
-using bmptest::BmpSpec;
+using bmptest::BmpLayout;
 using bmptest::BuildBmp;
 using bmptest::Bytes;
 using bmptest::PackIndexRow;
@@ -65,16 +65,16 @@ const std::vector<Rgb> kFour = {kRed, kGreen, kBlue, kWhite, kBlack};
 const std::vector<std::vector<int>> kIndices = {{0, 1, 2}, {3, 4, 0}};
 const Bytes kExpected = Pixels({kRed, kGreen, kBlue, kWhite, kBlack, kRed});
 
-BmpSpec Indexed(int bits, bool topDown = false) {
-  BmpSpec spec;
-  spec.width = 3;
-  spec.height = topDown ? -2 : 2;
-  spec.bitCount = bits;
-  spec.colours = kFour;
+BmpLayout Indexed(int bits, bool topDown = false) {
+  BmpLayout layout;
+  layout.width = 3;
+  layout.height = topDown ? -2 : 2;
+  layout.bitCount = bits;
+  layout.colours = kFour;
   std::vector<Bytes> rows;
   for (const auto& r : kIndices) rows.push_back(PackIndexRow(r, bits));
-  spec.pixels = StoreRows(rows, topDown);
-  return spec;
+  layout.pixels = StoreRows(rows, topDown);
+  return layout;
 }
 
 TEST(BmpDecoder, EightBitBottomUpAndTopDown) {
@@ -84,13 +84,13 @@ TEST(BmpDecoder, EightBitBottomUpAndTopDown) {
 
 TEST(BmpDecoder, FourAndOneAndTwoBits) {
   ExpectPicture(BuildBmp(Indexed(4)), 3, 2, kExpected);
-  BmpSpec two = Indexed(4);
+  BmpLayout two = Indexed(4);
   two.bitCount = 2;
   two.colours = {kRed, kGreen, kBlue, kWhite};
   two.pixels = StoreRows({PackIndexRow({0, 1, 2}, 2), PackIndexRow({3, 3, 0}, 2)});
   ExpectPicture(BuildBmp(two), 3, 2, Pixels({kRed, kGreen, kBlue, kWhite, kWhite, kRed}));
   // 1 bit, a width that is not a multiple of 8: 10 pixels in a 4-byte row.
-  BmpSpec one;
+  BmpLayout one;
   one.width = 10;
   one.height = 1;
   one.bitCount = 1;
@@ -101,11 +101,11 @@ TEST(BmpDecoder, FourAndOneAndTwoBits) {
 }
 
 TEST(BmpDecoder, Os2CoreHeaderWithThreeByteColours) {
-  BmpSpec spec = Indexed(4);
-  spec.headerSize = 12;
-  ExpectPicture(BuildBmp(spec), 3, 2, kExpected);
+  BmpLayout layout = Indexed(4);
+  layout.headerSize = 12;
+  ExpectPicture(BuildBmp(layout), 3, 2, kExpected);
   // 24 bits in an OS/2 1.x header.
-  BmpSpec rgb;
+  BmpLayout rgb;
   rgb.headerSize = 12;
   rgb.width = 2;
   rgb.height = 1;
@@ -115,18 +115,18 @@ TEST(BmpDecoder, Os2CoreHeaderWithThreeByteColours) {
 }
 
 TEST(BmpDecoder, Os2Version2Headers) {
-  BmpSpec sixteen = Indexed(8);
+  BmpLayout sixteen = Indexed(8);
   sixteen.headerSize = 16;
   ExpectPicture(BuildBmp(sixteen), 3, 2, kExpected);
-  BmpSpec full = Indexed(8);
+  BmpLayout full = Indexed(8);
   full.headerSize = 64;
   ExpectPicture(BuildBmp(full), 3, 2, kExpected);
-  BmpSpec huffman = Indexed(1);
+  BmpLayout huffman = Indexed(1);
   huffman.headerSize = 64;
   huffman.compression = 3;
   huffman.colours = {kBlack, kWhite};
   ExpectRefused(BuildBmp(huffman), "Huffman");
-  BmpSpec rle24;
+  BmpLayout rle24;
   rle24.headerSize = 64;
   rle24.bitCount = 24;
   rle24.compression = 4;
@@ -136,22 +136,22 @@ TEST(BmpDecoder, Os2Version2Headers) {
 
 TEST(BmpDecoder, VersionFourAndFiveHeadersIgnoreMasksWithoutBitFields) {
   for (int size : {52, 56, 108, 124}) {
-    BmpSpec spec = Indexed(8);
-    spec.headerSize = size;
-    spec.masks = {1, 2, 4, 8};  // not used: compression is BI_RGB
-    ExpectPicture(BuildBmp(spec), 3, 2, kExpected);
+    BmpLayout layout = Indexed(8);
+    layout.headerSize = size;
+    layout.masks = {1, 2, 4, 8};  // not used: compression is BI_RGB
+    ExpectPicture(BuildBmp(layout), 3, 2, kExpected);
   }
 }
 
 TEST(BmpDecoder, SixteenBitsDefaultFiveFiveFive) {
-  BmpSpec spec;
-  spec.width = 4;
-  spec.height = 1;
-  spec.bitCount = 16;
+  BmpLayout layout;
+  layout.width = 4;
+  layout.height = 1;
+  layout.bitCount = 16;
   Bytes row;
   for (std::uint32_t v : {0x7FFFu, 0x7C00u, 0x03E0u, 0x0001u}) bmptest::Put16(&row, v);
-  spec.pixels = row;
-  ExpectPicture(BuildBmp(spec), 4, 1, Pixels({kWhite, kRed, kGreen, {0, 0, 8}}));
+  layout.pixels = row;
+  ExpectPicture(BuildBmp(layout), 4, 1, Pixels({kWhite, kRed, kGreen, {0, 0, 8}}));
 }
 
 TEST(BmpDecoder, SixteenBitsWithMasksAfterOrInTheHeader) {
@@ -159,19 +159,19 @@ TEST(BmpDecoder, SixteenBitsWithMasksAfterOrInTheHeader) {
   for (std::uint32_t v : {0xF800u, 0x07E0u, 0x001Fu, 0x0020u}) bmptest::Put16(&row, v);
   const Bytes expected = Pixels({kRed, kGreen, kBlue, {0, 4, 0}});
   for (int size : {40, 52, 56, 108, 124}) {
-    BmpSpec spec;
-    spec.headerSize = size;
-    spec.width = 4;
-    spec.height = 1;
-    spec.bitCount = 16;
-    spec.compression = 3;
-    spec.masks = {0xF800, 0x07E0, 0x001F};
-    spec.pixels = row;
+    BmpLayout layout;
+    layout.headerSize = size;
+    layout.width = 4;
+    layout.height = 1;
+    layout.bitCount = 16;
+    layout.compression = 3;
+    layout.masks = {0xF800, 0x07E0, 0x001F};
+    layout.pixels = row;
     SCOPED_TRACE(size);
-    ExpectPicture(BuildBmp(spec), 4, 1, expected);
+    ExpectPicture(BuildBmp(layout), 4, 1, expected);
   }
   // BI_ALPHABITFIELDS: four masks after a 40-byte header.
-  BmpSpec alpha;
+  BmpLayout alpha;
   alpha.width = 2;
   alpha.height = 1;
   alpha.bitCount = 16;
@@ -185,17 +185,17 @@ TEST(BmpDecoder, SixteenBitsWithMasksAfterOrInTheHeader) {
 
 TEST(BmpDecoder, UnusualMaskWidthsScaleToFullRange) {
   // 2-3-1 bits, as in bmpsuite's q/rgb16-231.bmp.
-  BmpSpec spec;
-  spec.width = 3;
-  spec.height = 1;
-  spec.bitCount = 16;
-  spec.compression = 3;
-  spec.masks = {0x30, 0x0E, 0x01};
-  for (std::uint32_t v : {0x3Fu, 0x10u, 0x04u}) bmptest::Put16(&spec.pixels, v);
-  spec.pixels = Padded(spec.pixels);
-  ExpectPicture(BuildBmp(spec), 3, 1, Pixels({kWhite, {85, 0, 0}, {0, 73, 0}}));
+  BmpLayout layout;
+  layout.width = 3;
+  layout.height = 1;
+  layout.bitCount = 16;
+  layout.compression = 3;
+  layout.masks = {0x30, 0x0E, 0x01};
+  for (std::uint32_t v : {0x3Fu, 0x10u, 0x04u}) bmptest::Put16(&layout.pixels, v);
+  layout.pixels = Padded(layout.pixels);
+  ExpectPicture(BuildBmp(layout), 3, 1, Pixels({kWhite, {85, 0, 0}, {0, 73, 0}}));
   // 10-bit channels in 32 bits.
-  BmpSpec ten;
+  BmpLayout ten;
   ten.width = 1;
   ten.height = 1;
   ten.bitCount = 32;
@@ -206,64 +206,64 @@ TEST(BmpDecoder, UnusualMaskWidthsScaleToFullRange) {
 }
 
 TEST(BmpDecoder, TwentyFourAndThirtyTwoBits) {
-  BmpSpec rgb24;
+  BmpLayout rgb24;
   rgb24.width = 1;
   rgb24.height = 2;
   rgb24.bitCount = 24;
   rgb24.pixels = StoreRows({Padded({10, 20, 30}), Padded({40, 50, 60})});
   ExpectPicture(BuildBmp(rgb24), 1, 2, Pixels({{30, 20, 10}, {60, 50, 40}}));
   // 32 bits, BI_RGB: the fourth byte (alpha or nothing) is ignored.
-  BmpSpec rgb32;
+  BmpLayout rgb32;
   rgb32.width = 2;
   rgb32.height = 1;
   rgb32.bitCount = 32;
   rgb32.pixels = {1, 2, 3, 0xFF, 4, 5, 6, 0x00};
   ExpectPicture(BuildBmp(rgb32), 2, 1, Pixels({{3, 2, 1}, {6, 5, 4}}));
   // 32 bits with other masks (x, B, G, R from high to low byte... here R in the top byte).
-  BmpSpec xbgr = rgb32;
+  BmpLayout xbgr = rgb32;
   xbgr.compression = 3;
   xbgr.masks = {0xFF000000, 0x00FF0000, 0x0000FF00};
   ExpectPicture(BuildBmp(xbgr), 2, 1, Pixels({{0xFF, 3, 2}, {0, 6, 5}}));
 }
 
 TEST(BmpDecoder, ShortColourTables) {
-  BmpSpec spec = Indexed(8);
-  spec.colours = {kRed, kGreen, kBlue, kWhite, kBlack};  // biClrUsed 5 of 256
-  ExpectPicture(BuildBmp(spec), 3, 2, kExpected);
+  BmpLayout layout = Indexed(8);
+  layout.colours = {kRed, kGreen, kBlue, kWhite, kBlack};  // biClrUsed 5 of 256
+  ExpectPicture(BuildBmp(layout), 3, 2, kExpected);
   // biClrUsed 0: the table is as long as fits before the pixel data.
-  spec.writeClrUsed = false;
-  ExpectPicture(BuildBmp(spec), 3, 2, kExpected);
+  layout.writeClrUsed = false;
+  ExpectPicture(BuildBmp(layout), 3, 2, kExpected);
   // More entries than 8 bits allow, all present: the first 256 are used.
-  BmpSpec over = Indexed(8);
+  BmpLayout over = Indexed(8);
   over.colours.resize(300, kGrey);
   ExpectPicture(BuildBmp(over), 3, 2, kExpected);
 }
 
 TEST(BmpDecoder, ColourTableThatDoesNotFitIsRefused) {
-  BmpSpec spec = Indexed(8);
-  spec.clrUsed = 6;  // five entries present
-  ExpectRefused(BuildBmp(spec), "colour table of 6 entries does not fit");
-  spec.clrUsed = 0x12345678;
-  ExpectRefused(BuildBmp(spec), "does not fit");
-  BmpSpec none = Indexed(8);
+  BmpLayout layout = Indexed(8);
+  layout.clrUsed = 6;  // five entries present
+  ExpectRefused(BuildBmp(layout), "colour table of 6 entries does not fit");
+  layout.clrUsed = 0x12345678;
+  ExpectRefused(BuildBmp(layout), "does not fit");
+  BmpLayout none = Indexed(8);
   none.colours.clear();
   ExpectRefused(BuildBmp(none), "no colour table");
 }
 
 TEST(BmpDecoder, IndexBeyondTheColourTableIsRefused) {
-  BmpSpec spec = Indexed(8);
-  spec.colours = {kRed, kGreen, kBlue, kWhite};  // index 4 is used
-  ExpectRefused(BuildBmp(spec), "colour index 4 beyond the colour table of 4 entries");
+  BmpLayout layout = Indexed(8);
+  layout.colours = {kRed, kGreen, kBlue, kWhite};  // index 4 is used
+  ExpectRefused(BuildBmp(layout), "colour index 4 beyond the colour table of 4 entries");
 }
 
 TEST(BmpDecoder, PixelDataOffsetIsHonoured) {
-  BmpSpec gap = Indexed(8);
+  BmpLayout gap = Indexed(8);
   gap.gap = Bytes(37, 0xEE);
   ExpectPicture(BuildBmp(gap), 3, 2, kExpected);
-  BmpSpec inside = Indexed(8);
+  BmpLayout inside = Indexed(8);
   inside.offBits = 40;
   ExpectRefused(BuildBmp(inside), "inside the headers");
-  BmpSpec beyond = Indexed(8);
+  BmpLayout beyond = Indexed(8);
   beyond.offBits = 100000;
   ExpectRefused(BuildBmp(beyond), "beyond the end of the file");
 }
@@ -277,10 +277,10 @@ TEST(BmpDecoder, LastRowWithoutPaddingIsAccepted) {
 }
 
 TEST(BmpDecoder, EveryTruncationIsRefused) {
-  for (const BmpSpec& spec : {Indexed(8), Indexed(4, true), Indexed(1)}) {
-    Bytes file = BuildBmp(spec);
+  for (const BmpLayout& layout : {Indexed(8), Indexed(4, true), Indexed(1)}) {
+    Bytes file = BuildBmp(layout);
     // Cut before the last row's padding: at most the padding may be missing.
-    std::size_t rowBytes = (static_cast<std::size_t>(spec.width) * spec.bitCount + 7) / 8;
+    std::size_t rowBytes = (static_cast<std::size_t>(layout.width) * layout.bitCount + 7) / 8;
     std::size_t lastPixel = file.size() - ((rowBytes + 3) / 4 * 4 - rowBytes);
     for (std::size_t length = 0; length < lastPixel; ++length) {
       Bytes cut(file.begin(), file.begin() + static_cast<long>(length));
@@ -293,27 +293,27 @@ TEST(BmpDecoder, EveryTruncationIsRefused) {
 }
 
 TEST(BmpDecoder, RefusedFormatsAndFields) {
-  BmpSpec jpeg;
+  BmpLayout jpeg;
   jpeg.headerSize = 124;
   jpeg.bitCount = 0;
   jpeg.compression = 4;
   jpeg.pixels = {0xFF, 0xD8};
   ExpectRefused(BuildBmp(jpeg), "JPEG");
-  BmpSpec png = jpeg;
+  BmpLayout png = jpeg;
   png.compression = 5;
   ExpectRefused(BuildBmp(png), "PNG");
-  BmpSpec sixtyFour;
+  BmpLayout sixtyFour;
   sixtyFour.bitCount = 64;
   sixtyFour.pixels = Bytes(8, 0);
   ExpectRefused(BuildBmp(sixtyFour), "unsupported bit count 64");
-  BmpSpec header = Indexed(8);
+  BmpLayout header = Indexed(8);
   header.headerSize = 44;
   ExpectRefused(BuildBmp(header), "unsupported header size 44");
-  BmpSpec rle = Indexed(8);
+  BmpLayout rle = Indexed(8);
   rle.compression = 1;
   rle.bitCount = 4;
   ExpectRefused(BuildBmp(rle), "RLE8 compression with bit count 4");
-  BmpSpec unknown = Indexed(8);
+  BmpLayout unknown = Indexed(8);
   unknown.compression = 9;
   ExpectRefused(BuildBmp(unknown), "unknown compression 9");
   ExpectRefused(Bytes{'G', 'I', 'F', '8', '9', 'a'}, "not a BMP file");
@@ -325,56 +325,56 @@ TEST(BmpDecoder, RefusedFormatsAndFields) {
 }
 
 TEST(BmpDecoder, SizesAreChecked) {
-  BmpSpec spec = Indexed(8);
-  spec.width = 0;
-  ExpectRefused(BuildBmp(spec), "invalid width 0");
-  spec.width = -3;
-  ExpectRefused(BuildBmp(spec), "invalid width -3");
-  spec.width = 3;
-  spec.height = 0;
-  ExpectRefused(BuildBmp(spec), "zero height");
-  spec.height = 32769;
-  ExpectRefused(BuildBmp(spec), "beyond 32768 x 32768");
-  spec.height = -32769;
-  ExpectRefused(BuildBmp(spec), "beyond 32768 x 32768");
-  spec.height = INT32_MIN;
-  ExpectRefused(BuildBmp(spec), "beyond 32768 x 32768");
+  BmpLayout layout = Indexed(8);
+  layout.width = 0;
+  ExpectRefused(BuildBmp(layout), "invalid width 0");
+  layout.width = -3;
+  ExpectRefused(BuildBmp(layout), "invalid width -3");
+  layout.width = 3;
+  layout.height = 0;
+  ExpectRefused(BuildBmp(layout), "zero height");
+  layout.height = 32769;
+  ExpectRefused(BuildBmp(layout), "beyond 32768 x 32768");
+  layout.height = -32769;
+  ExpectRefused(BuildBmp(layout), "beyond 32768 x 32768");
+  layout.height = INT32_MIN;
+  ExpectRefused(BuildBmp(layout), "beyond 32768 x 32768");
   // The largest size is accepted by the header checks and then refused for its
   // missing pixels (1 GiB that the file does not have), without allocating them.
-  spec.width = 32768;
-  spec.height = 32768;
-  ExpectRefused(BuildBmp(spec), "truncated pixel data");
+  layout.width = 32768;
+  layout.height = 32768;
+  ExpectRefused(BuildBmp(layout), "truncated pixel data");
 }
 
 TEST(BmpDecoder, BadBitFieldsAreRefused) {
-  BmpSpec spec;
-  spec.width = 1;
-  spec.height = 1;
-  spec.bitCount = 16;
-  spec.compression = 3;
-  spec.pixels = {0, 0, 0, 0};
-  spec.masks = {0xF800, 0x07E0, 0};
-  ExpectRefused(BuildBmp(spec), "the blue bit field is empty");
-  spec.masks = {0xF000, 0x0F00, 0x00F1};
-  ExpectRefused(BuildBmp(spec), "the blue bit field is not contiguous");
-  spec.masks = {0xF800, 0x0FE0, 0x001F};
-  ExpectRefused(BuildBmp(spec), "the bit fields overlap");
-  spec.masks = {0xF0000, 0x07E0, 0x001F};
-  ExpectRefused(BuildBmp(spec), "outside the 16-bit pixel");
-  spec.bitCount = 24;
-  ExpectRefused(BuildBmp(spec), "bit fields with bit count 24");
+  BmpLayout layout;
+  layout.width = 1;
+  layout.height = 1;
+  layout.bitCount = 16;
+  layout.compression = 3;
+  layout.pixels = {0, 0, 0, 0};
+  layout.masks = {0xF800, 0x07E0, 0};
+  ExpectRefused(BuildBmp(layout), "the blue bit field is empty");
+  layout.masks = {0xF000, 0x0F00, 0x00F1};
+  ExpectRefused(BuildBmp(layout), "the blue bit field is not contiguous");
+  layout.masks = {0xF800, 0x0FE0, 0x001F};
+  ExpectRefused(BuildBmp(layout), "the bit fields overlap");
+  layout.masks = {0xF0000, 0x07E0, 0x001F};
+  ExpectRefused(BuildBmp(layout), "outside the 16-bit pixel");
+  layout.bitCount = 24;
+  ExpectRefused(BuildBmp(layout), "bit fields with bit count 24");
 }
 
 // RLE8 and RLE4 streams, built byte by byte.
-BmpSpec Rle(int bits, Bytes stream, int width = 4, int height = 3) {
-  BmpSpec spec;
-  spec.width = width;
-  spec.height = height;
-  spec.bitCount = bits;
-  spec.compression = bits == 8 ? 1 : 2;
-  spec.colours = kFour;
-  spec.pixels = std::move(stream);
-  return spec;
+BmpLayout Rle(int bits, Bytes stream, int width = 4, int height = 3) {
+  BmpLayout layout;
+  layout.width = width;
+  layout.height = height;
+  layout.bitCount = bits;
+  layout.compression = bits == 8 ? 1 : 2;
+  layout.colours = kFour;
+  layout.pixels = std::move(stream);
+  return layout;
 }
 
 TEST(BmpDecoder, Rle8RunsAbsoluteRunsEndOfLineDeltaAndEndOfBitmap) {
@@ -435,7 +435,7 @@ TEST(BmpDecoder, RleFaultsAreRefused) {
   ExpectRefused(BuildBmp(Rle(8, {0, 2, 5, 0, 0, 1})), "RLE delta moves outside the picture");
   ExpectRefused(BuildBmp(Rle(8, {0, 2, 0, 4, 0, 1})), "RLE delta moves outside the picture");
   ExpectRefused(BuildBmp(Rle(8, {4, 9, 0, 1})), "colour index 9 beyond the colour table");
-  BmpSpec topDown = Rle(8, {0, 1});
+  BmpLayout topDown = Rle(8, {0, 1});
   topDown.height = -3;
   ExpectRefused(BuildBmp(topDown), "top-down picture with RLE compression");
 }
@@ -469,8 +469,8 @@ TEST(BmpDecoder, AFolderIsNotARegularFile) {
 TEST(BmpDecoder, PixelLimitForWholePictureDecoding) {
   // Two bytes of RLE describe 32768 x 32768 pixels; the whole-picture helper refuses
   // to allocate them when a limit is given.
-  BmpSpec spec = Rle(8, {0, 1}, 32768, 32768);
-  Bytes file = BuildBmp(spec);
+  BmpLayout layout = Rle(8, {0, 1}, 32768, 32768);
+  Bytes file = BuildBmp(layout);
   DecodedBmp picture;
   std::string error;
   EXPECT_FALSE(DecodeBmpMemory(file.data(), file.size(), &picture, &error, 1 << 20));

@@ -14,7 +14,7 @@
 
 namespace {
 
-using bmptest::BmpSpec;
+using bmptest::BmpLayout;
 using bmptest::BuildBmp;
 using bmptest::Bytes;
 using bmptest::Padded;
@@ -36,13 +36,13 @@ Palette ThreeColours() {
 // 3 x 2, 24 bits:  top:    red        black        (250,250,250)
 //                  bottom: blue       (10,10,10)   (128,128,128)
 Bytes SmallRgbPicture() {
-  BmpSpec spec;
-  spec.width = 3;
-  spec.height = 2;
-  spec.bitCount = 24;
-  spec.pixels = StoreRows({Padded({0, 0, 255, 0, 0, 0, 250, 250, 250}),
+  BmpLayout layout;
+  layout.width = 3;
+  layout.height = 2;
+  layout.bitCount = 24;
+  layout.pixels = StoreRows({Padded({0, 0, 255, 0, 0, 0, 250, 250, 250}),
                            Padded({255, 0, 0, 10, 10, 10, 128, 128, 128})});
-  return BuildBmp(spec);
+  return BuildBmp(layout);
 }
 
 // What hueswap writes for SmallRgbPicture with ThreeColours, byte by byte.
@@ -92,13 +92,13 @@ TEST(Convert, ConvertFileWritesTheOutput) {
 
 TEST(Convert, IndexedInputMapsItsColourTable) {
   // A 4-bit picture whose colour table holds near-red, near-white and blue.
-  BmpSpec spec;
-  spec.width = 5;
-  spec.height = 1;
-  spec.bitCount = 4;
-  spec.colours = {{250, 10, 10}, {240, 240, 240}, {0, 0, 200}};
-  spec.pixels = bmptest::PackIndexRow({0, 1, 2, 1, 0}, 4);
-  Bytes input = BuildBmp(spec);
+  BmpLayout layout;
+  layout.width = 5;
+  layout.height = 1;
+  layout.bitCount = 4;
+  layout.colours = {{250, 10, 10}, {240, 240, 240}, {0, 0, 200}};
+  layout.pixels = bmptest::PackIndexRow({0, 1, 2, 1, 0}, 4);
+  Bytes input = BuildBmp(layout);
   ByteSource source;
   InitMemorySource(&source, input.data(), input.size());
   NearestColourSearch search;
@@ -166,24 +166,24 @@ TEST(Convert, EveryPixelPathMatchesBruteForce) {
   std::mt19937 random(31);
   for (const Row& row : rows) {
     SCOPED_TRACE(row.name);
-    BmpSpec spec;
-    spec.width = row.width;
-    spec.height = row.height;
-    spec.bitCount = row.bitCount;
+    BmpLayout layout;
+    layout.width = row.width;
+    layout.height = row.height;
+    layout.bitCount = row.bitCount;
     if (row.bitCount <= 8) {
       int entries = 1 << row.bitCount;
       for (int i = 0; i < entries - 3; ++i) {  // indices past the table are refused
         unsigned v = random();
-        spec.colours.push_back({static_cast<unsigned char>(v), static_cast<unsigned char>(v >> 8),
+        layout.colours.push_back({static_cast<unsigned char>(v), static_cast<unsigned char>(v >> 8),
                                 static_cast<unsigned char>(v >> 16)});
       }
-      int count = static_cast<int>(spec.colours.size());
+      int count = static_cast<int>(layout.colours.size());
       for (int y = 0; y < row.height; ++y) {
         std::vector<int> indices(static_cast<std::size_t>(row.width));
         // Runs and noise, so that neighbouring pairs repeat and differ.
         for (int& i : indices) i = (random() % 4 == 0) ? static_cast<int>(random() % count) : y % count;
         Bytes packed = bmptest::PackIndexRow(indices, row.bitCount);
-        spec.pixels.insert(spec.pixels.end(), packed.begin(), packed.end());
+        layout.pixels.insert(layout.pixels.end(), packed.begin(), packed.end());
       }
     } else {
       std::size_t stride = (static_cast<std::size_t>(row.width) * row.bitCount + 31) / 32 * 4;
@@ -193,10 +193,10 @@ TEST(Convert, EveryPixelPathMatchesBruteForce) {
           // Smooth with a little noise, like a photograph, plus stretches of one colour.
           stored[i] = static_cast<unsigned char>(y % 5 == 0 ? 90 : (i * 7 + y * 3 + random() % 3));
         }
-        spec.pixels.insert(spec.pixels.end(), stored.begin(), stored.end());
+        layout.pixels.insert(layout.pixels.end(), stored.begin(), stored.end());
       }
     }
-    Bytes input = BuildBmp(spec);
+    Bytes input = BuildBmp(layout);
     DecodedBmp decoded;
     std::string error;
     ASSERT_TRUE(DecodeBmpMemory(input.data(), input.size(), &decoded, &error)) << error;
@@ -248,17 +248,17 @@ TEST(Convert, InPlaceConversionReplacesTheFile) {
 TEST(Convert, FailedInPlaceConversionKeepsTheOriginal) {
   TempFolder folder;
   // Truncated inside the pixel data: refused before the output is touched.
-  BmpSpec spec;
-  spec.width = 300;
-  spec.height = 300;
-  spec.bitCount = 24;
-  spec.pixels = Bytes(900 * 300, 77);
-  Bytes file = BuildBmp(spec);
+  BmpLayout layout;
+  layout.width = 300;
+  layout.height = 300;
+  layout.bitCount = 24;
+  layout.pixels = Bytes(900 * 300, 77);
+  Bytes file = BuildBmp(layout);
   file.resize(file.size() - 1000);
   ASSERT_TRUE(WriteFileBytes(folder / "cut.bmp", file));
   // An RLE stream that breaks after 300 of 400 rows: refused half-way through, when
   // rows are already in the temporary file.
-  BmpSpec rle;
+  BmpLayout rle;
   rle.width = 400;
   rle.height = 400;
   rle.bitCount = 8;
@@ -326,13 +326,13 @@ TEST(Convert, InputProblemsNameTheInput) {
 TEST(Convert, WriteFailureIsAnOutputFault) {
   std::FILE* full = std::fopen("/dev/full", "wb");
   if (full == nullptr) GTEST_SKIP() << "no /dev/full";
-  BmpSpec spec;
-  spec.width = 256;
-  spec.height = 256;
-  spec.bitCount = 8;
-  spec.colours = {{0, 0, 0}};
-  spec.pixels = Bytes(256 * 256, 0);
-  Bytes input = BuildBmp(spec);
+  BmpLayout layout;
+  layout.width = 256;
+  layout.height = 256;
+  layout.bitCount = 8;
+  layout.colours = {{0, 0, 0}};
+  layout.pixels = Bytes(256 * 256, 0);
+  Bytes input = BuildBmp(layout);
   ByteSource source;
   InitMemorySource(&source, input.data(), input.size());
   NearestColourSearch search;

@@ -119,14 +119,14 @@ RunResult RunHueswapIn(const TempFolder& folder, const std::vector<std::string>&
 }
 
 Bytes SmallPicture() {
-  bmptest::BmpSpec spec;
-  spec.width = 5;
-  spec.height = 3;
-  spec.bitCount = 24;
+  bmptest::BmpLayout layout;
+  layout.width = 5;
+  layout.height = 3;
+  layout.bitCount = 24;
   for (int i = 0; i < 3; ++i) {
-    spec.pixels.insert(spec.pixels.end(), {0, 0, 255, 0, 255, 0, 255, 0, 0, 9, 9, 9, 250, 250, 250, 0});
+    layout.pixels.insert(layout.pixels.end(), {0, 0, 255, 0, 255, 0, 255, 0, 0, 9, 9, 9, 250, 250, 250, 0});
   }
-  return bmptest::BuildBmp(spec);
+  return bmptest::BuildBmp(layout);
 }
 
 // The files every program case starts with.
@@ -230,13 +230,13 @@ TEST(HueswapProgram, Table) {
 
 // A picture large enough that its output does not fit under a small file size limit.
 Bytes LargePicture(int side) {
-  bmptest::BmpSpec spec;
-  spec.width = side;
-  spec.height = side;
-  spec.bitCount = 24;
-  spec.pixels.resize(static_cast<std::size_t>(side) * side * 3);
-  for (std::size_t i = 0; i < spec.pixels.size(); ++i) spec.pixels[i] = static_cast<unsigned char>(i * 7);
-  return bmptest::BuildBmp(spec);
+  bmptest::BmpLayout layout;
+  layout.width = side;
+  layout.height = side;
+  layout.bitCount = 24;
+  layout.pixels.resize(static_cast<std::size_t>(side) * side * 3);
+  for (std::size_t i = 0; i < layout.pixels.size(); ++i) layout.pixels[i] = static_cast<unsigned char>(i * 7);
+  return bmptest::BuildBmp(layout);
 }
 
 // A full disk, as a file size limit: the write fails, the original stays as it was.
