@@ -404,18 +404,22 @@ TEST(ParsePalette, SurvivesDamagedAndTruncatedInput) {
       Bmp(core),
       Bmp(fields),
   };
+  // Either a palette of 1 to 256 colours, or a reason: never anything else.
+  auto ExpectPaletteOrReason = [](const std::vector<unsigned char>& bytes) {
+    Palette palette;
+    std::string error;
+    if (ParsePalette(bytes.data(), bytes.size(), &palette, &error)) {
+      EXPECT_GE(palette.count, 1);
+      EXPECT_LE(palette.count, 256);
+    } else {
+      EXPECT_FALSE(error.empty());
+    }
+  };
   std::mt19937 random(12345);
   for (const std::string& seed : seeds) {
     for (std::size_t cut = 0; cut <= seed.size(); ++cut) {
       std::vector<unsigned char> bytes(seed.begin(), seed.begin() + cut);
-      Palette palette;
-      std::string error;
-      if (ParsePalette(bytes.data(), bytes.size(), &palette, &error)) {
-        EXPECT_GE(palette.count, 1);
-        EXPECT_LE(palette.count, 256);
-      } else {
-        EXPECT_FALSE(error.empty());
-      }
+      ExpectPaletteOrReason(bytes);
     }
     for (int round = 0; round < 3000; ++round) {
       std::vector<unsigned char> bytes(seed.begin(), seed.end());
@@ -424,14 +428,7 @@ TEST(ParsePalette, SurvivesDamagedAndTruncatedInput) {
         bytes[random() % bytes.size()] = static_cast<unsigned char>(random());
       }
       bytes.resize(random() % (bytes.size() + 1));
-      Palette palette;
-      std::string error;
-      if (ParsePalette(bytes.data(), bytes.size(), &palette, &error)) {
-        EXPECT_GE(palette.count, 1);
-        EXPECT_LE(palette.count, 256);
-      } else {
-        EXPECT_FALSE(error.empty());
-      }
+      ExpectPaletteOrReason(bytes);
     }
   }
 }
